@@ -1,0 +1,39 @@
+#pragma once
+// Helpers every test program may use.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "imaging/VxPixels.h"
+
+namespace testsupport {
+
+// <source>/tests/data/<relative>
+std::filesystem::path DataPath(const std::string &relative);
+// <source>/samples/<name>
+std::filesystem::path SamplePath(const std::string &name);
+
+// A fresh, empty folder under the system's temporary folder, removed when the
+// object goes away.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir &) = delete;
+  TempDir &operator=(const TempDir &) = delete;
+  const std::filesystem::path &Path() const { return Dir; }
+  std::filesystem::path operator/(const std::string &name) const { return Dir / name; }
+
+ private:
+  std::filesystem::path Dir;
+};
+
+// A 24-bit buffer whose pixel (x, y) holds a pattern unique to its position,
+// so a misplaced copy shows up as a wrong value.
+void FillPattern(TVxPixels &pixels, uint32_t seed = 0);
+uint32_t PatternAt(int32_t x, int32_t y, uint32_t seed = 0);
+// The pixel at (x, y) as 0x00RRGGBB.
+uint32_t ColourAt(const TVxPixels &pixels, int32_t x, int32_t y);
+
+}  // namespace testsupport
