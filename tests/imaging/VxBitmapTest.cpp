@@ -243,6 +243,21 @@ TEST_P(DrawTest, LeavesPixelsWithoutSourceAlone) {
     }
 }
 
+TEST_P(DrawTest, OneToOneCopiesLongRowsExactly) {
+  TVxLTBitmap bitmap;
+  MakePattern(bitmap, 601, 2);  // longer than the row chunks of the copy
+  TVxPixelBuffer target(GetParam(), {0, 0, 600, 2});
+  const TVxRect source{1, 0, 601, 2};
+  ASSERT_TRUE(bitmap.Draw(target, target.GetBounds(), &source));
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 600; ++x) {
+      ASSERT_EQ(ColourAt(target, x, y), PatternAt(x + 1, y)) << x << "," << y;
+      if (GetParam() == PixelFormat32Alpha) {
+        ASSERT_EQ(target.PixelAddress(x, y)[3], 0xFF);
+      }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, DrawTest, ::testing::Values(PixelFormat24, PixelFormat32Alpha));
 
 TEST(LTBitmap, DrawRefusesWhatItCannotPaint) {
