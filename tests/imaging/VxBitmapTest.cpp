@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 
+#include "PixelChecks.h"
 #include "imaging/VxBitmap.h"
 #include "imaging/VxResamplers.h"
 #include "support/TestSupport.h"
@@ -14,6 +15,8 @@ using testsupport::PatternAt;
 namespace {
 
 constexpr int32_t Impossible = 1 << 20;  // a million squared: no system grants that
+
+uint32_t PatternAtOrigin(int32_t x, int32_t y) { return PatternAt(x, y); }
 
 // A bitmap holding the test pattern.
 void MakePattern(TVxLTBitmap &bitmap, int32_t width, int32_t height) {
@@ -33,8 +36,7 @@ TEST(LTBitmap, SetSizeAllocatesZeroedPaddedRowsAndDiscardEmpties) {
   EXPECT_EQ(bitmap.BoundsRect(), pixels.GetBounds());
   EXPECT_EQ(pixels.Stride, 16);
   EXPECT_EQ(pixels.Format, PixelFormat24);
-  for (int32_t y = 0; y < 3; ++y)
-    for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(ColourAt(pixels, x, y), 0u);
+  EXPECT_TRUE(EachPixel(pixels, pixels.GetBounds(), [](int32_t, int32_t) { return 0u; }));
   bitmap.Discard();
   EXPECT_EQ(bitmap.Pixels(), nullptr);
   EXPECT_EQ(bitmap.Height(), 0);
@@ -76,9 +78,8 @@ TEST(LTBitmap, CropKeepsTheIntersectionAtTheOrigin) {
   MakePattern(bitmap, 6, 5);
   ASSERT_TRUE(bitmap.Crop({-3, 2, 4, 20}));
   EXPECT_EQ(bitmap.BoundsRect(), (TVxRect{0, 0, 4, 3}));
-  for (int32_t y = 0; y < 3; ++y)
-    for (int32_t x = 0; x < 4; ++x)
-      EXPECT_EQ(ColourAt(*bitmap.Pixels(), x, y), PatternAt(x, y + 2));
+  EXPECT_TRUE(EachPixel(*bitmap.Pixels(), bitmap.BoundsRect(),
+                        [](int32_t x, int32_t y) { return PatternAt(x, y + 2); }));
 }
 
 TEST(LTBitmap, RotationsOfAThreeByTwoImage) {
@@ -87,17 +88,17 @@ TEST(LTBitmap, RotationsOfAThreeByTwoImage) {
   ASSERT_TRUE(bitmap.RotateLeft());
   ASSERT_EQ(bitmap.BoundsRect(), (TVxRect{0, 0, 2, 3}));
   EXPECT_EQ(ColourAt(*bitmap.Pixels(), 0, 0), PatternAt(2, 0));  // old top-right
-  for (int32_t y = 0; y < 2; ++y)
-    for (int32_t x = 0; x < 3; ++x)
-      EXPECT_EQ(ColourAt(*bitmap.Pixels(), y, 2 - x), PatternAt(x, y));
+  // new (x, y) holds old (W - 1 - y, x)
+  EXPECT_TRUE(EachPixel(*bitmap.Pixels(), bitmap.BoundsRect(),
+                        [](int32_t x, int32_t y) { return PatternAt(2 - y, x); }));
 
   MakePattern(bitmap, 3, 2);
   ASSERT_TRUE(bitmap.RotateRight());
   ASSERT_EQ(bitmap.BoundsRect(), (TVxRect{0, 0, 2, 3}));
   EXPECT_EQ(ColourAt(*bitmap.Pixels(), 0, 0), PatternAt(0, 1));  // old bottom-left
-  for (int32_t y = 0; y < 2; ++y)
-    for (int32_t x = 0; x < 3; ++x)
-      EXPECT_EQ(ColourAt(*bitmap.Pixels(), 1 - y, x), PatternAt(x, y));
+  // new (x, y) holds old (y, H - 1 - x)
+  EXPECT_TRUE(EachPixel(*bitmap.Pixels(), bitmap.BoundsRect(),
+                        [](int32_t x, int32_t y) { return PatternAt(y, 1 - x); }));
 }
 
 TEST(LTBitmap, LargeRotationsRoundTrip) {
@@ -110,8 +111,7 @@ TEST(LTBitmap, LargeRotationsRoundTrip) {
   ASSERT_TRUE(bitmap.RotateLeft());
   ASSERT_TRUE(bitmap.RotateLeft());
   ASSERT_EQ(bitmap.BoundsRect(), (TVxRect{0, 0, 131, 70}));
-  for (int32_t y = 0; y < 70; ++y)
-    for (int32_t x = 0; x < 131; ++x) ASSERT_EQ(ColourAt(*bitmap.Pixels(), x, y), PatternAt(x, y));
+  EXPECT_TRUE(EachPixel(*bitmap.Pixels(), bitmap.BoundsRect(), PatternAtOrigin));
 }
 
 TEST(LTBitmap, FlipsMirrorAndUndoThemselves) {
@@ -120,14 +120,12 @@ TEST(LTBitmap, FlipsMirrorAndUndoThemselves) {
     MakePattern(bitmap, width, 3);
     ASSERT_TRUE(bitmap.FlipHorizontal());
     ASSERT_TRUE(bitmap.FlipVertical());
-    for (int32_t y = 0; y < 3; ++y)
-      for (int32_t x = 0; x < width; ++x)
-        EXPECT_EQ(ColourAt(*bitmap.Pixels(), x, y), PatternAt(width - 1 - x, 2 - y)) << width;
+    EXPECT_TRUE(EachPixel(*bitmap.Pixels(), bitmap.BoundsRect(), [&](int32_t x, int32_t y) {
+      return PatternAt(width - 1 - x, 2 - y);
+    })) << width;
     ASSERT_TRUE(bitmap.FlipHorizontal());
     ASSERT_TRUE(bitmap.FlipVertical());
-    for (int32_t y = 0; y < 3; ++y)
-      for (int32_t x = 0; x < width; ++x)
-        EXPECT_EQ(ColourAt(*bitmap.Pixels(), x, y), PatternAt(x, y)) << width;
+    EXPECT_TRUE(EachPixel(*bitmap.Pixels(), bitmap.BoundsRect(), PatternAtOrigin)) << width;
   }
 }
 
@@ -148,9 +146,9 @@ TEST(LTBitmap, CanvasSizeKeepsTheTopLeftOnBlack) {
   TVxLTBitmap bitmap;
   MakePattern(bitmap, 3, 2);
   ASSERT_TRUE(bitmap.SetCanvasSize(5, 4));
-  for (int32_t y = 0; y < 4; ++y)
-    for (int32_t x = 0; x < 5; ++x)
-      EXPECT_EQ(ColourAt(*bitmap.Pixels(), x, y), x < 3 && y < 2 ? PatternAt(x, y) : 0u);
+  EXPECT_TRUE(EachPixel(*bitmap.Pixels(), bitmap.BoundsRect(), [](int32_t x, int32_t y) {
+    return x < 3 && y < 2 ? PatternAt(x, y) : 0u;
+  }));
   ASSERT_TRUE(bitmap.SetCanvasSize(2, 1));
   EXPECT_EQ(bitmap.BoundsRect(), (TVxRect{0, 0, 2, 1}));
   EXPECT_EQ(ColourAt(*bitmap.Pixels(), 1, 0), PatternAt(1, 0));
@@ -163,18 +161,16 @@ TEST(LTBitmap, ResampleUsesLanczosUnlessTheDraftSwitchIsOn) {
   Resample(expected, expected.GetBounds(), expected.GetBounds(), TLanczosResampler(),
            bitmap.BoundsRect(), *bitmap.Pixels());
   ASSERT_TRUE(bitmap.Resample(5, 4));
-  for (int32_t y = 0; y < 4; ++y)
-    for (int32_t x = 0; x < 5; ++x)
-      EXPECT_EQ(ColourAt(*bitmap.Pixels(), x, y), ColourAt(expected, x, y));
+  EXPECT_TRUE(EachPixel(*bitmap.Pixels(), bitmap.BoundsRect(),
+                        [&](int32_t x, int32_t y) { return ColourAt(expected, x, y); }));
 
   MakePattern(bitmap, 8, 6);
   SetDraftResampling(true);
   const bool ok = bitmap.Resample(4, 3);
   SetDraftResampling(false);
   ASSERT_TRUE(ok);
-  for (int32_t y = 0; y < 3; ++y)
-    for (int32_t x = 0; x < 4; ++x)
-      EXPECT_EQ(ColourAt(*bitmap.Pixels(), x, y), PatternAt(2 * x, 2 * y));
+  EXPECT_TRUE(EachPixel(*bitmap.Pixels(), bitmap.BoundsRect(),
+                        [](int32_t x, int32_t y) { return PatternAt(2 * x, 2 * y); }));
 }
 
 TEST(LTBitmap, BuffersAndClonesCarryThePixels) {
@@ -195,8 +191,8 @@ TEST(LTBitmap, BuffersAndClonesCarryThePixels) {
   ASSERT_TRUE(clone->CopyToBuffer(back));
   EXPECT_EQ(back.GetBounds(), (TVxRect{0, 0, 4, 3}));
   EXPECT_EQ(back.Format, PixelFormat24);
-  for (int32_t y = 0; y < 3; ++y)
-    for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(ColourAt(back, x, y), PatternAt(x + 10, y + 20));
+  EXPECT_TRUE(EachPixel(back, back.GetBounds(),
+                        [](int32_t x, int32_t y) { return PatternAt(x + 10, y + 20); }));
   ASSERT_NE(TVxLTBitmap().Clone(), nullptr);
 }
 
@@ -236,11 +232,10 @@ TEST_P(DrawTest, LeavesPixelsWithoutSourceAlone) {
   TVxPixelBuffer target(GetParam(), {0, 0, 5, 5});
   const TVxRect source{-1, -1, 4, 4};  // one pixel of nothing around the image
   ASSERT_TRUE(bitmap.Draw(target, target.GetBounds(), &source));
-  for (int32_t y = 0; y < 5; ++y)
-    for (int32_t x = 0; x < 5; ++x) {
-      const bool inside = x >= 1 && x < 4 && y >= 1 && y < 4;
-      ASSERT_EQ(ColourAt(target, x, y), inside ? PatternAt(x - 1, y - 1) : 0u) << x << "," << y;
-    }
+  EXPECT_TRUE(EachPixel(target, target.GetBounds(), [](int32_t x, int32_t y) {
+    const bool inside = x >= 1 && x < 4 && y >= 1 && y < 4;
+    return inside ? PatternAt(x - 1, y - 1) : 0u;
+  }));
 }
 
 TEST_P(DrawTest, OneToOneCopiesLongRowsExactly) {

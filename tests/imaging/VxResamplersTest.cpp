@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 
+#include "PixelChecks.h"
 #include "imaging/VxResampleRows.h"
 #include "imaging/VxResamplers.h"
 #include "support/TestSupport.h"
@@ -128,12 +129,12 @@ TEST(Resample, SameSizeIsExactAndDraftHalvingPicksEvenPixels) {
   FillPattern(src);
   TVxPixelBuffer out;
   ScaleTo(out, src, 36, 20, Lanczos);
-  for (int32_t y = 0; y < 20; ++y)
-    for (int32_t x = 0; x < 36; ++x) ASSERT_EQ(ColourAt(out, x, y), ColourAt(src, x, y));
+  EXPECT_TRUE(
+      EachPixel(out, src.GetBounds(), [&](int32_t x, int32_t y) { return ColourAt(src, x, y); }));
 
   ScaleTo(out, src, 18, 10, Draft);
-  for (int32_t y = 0; y < 10; ++y)
-    for (int32_t x = 0; x < 18; ++x) ASSERT_EQ(ColourAt(out, x, y), ColourAt(src, 2 * x, 2 * y));
+  EXPECT_TRUE(EachPixel(out, out.GetBounds(),
+                        [&](int32_t x, int32_t y) { return ColourAt(src, 2 * x, 2 * y); }));
 }
 
 TEST(Resample, SinglePixelSourcesAreRepeated) {
@@ -141,8 +142,8 @@ TEST(Resample, SinglePixelSourcesAreRepeated) {
   FillPattern(column);
   TVxPixelBuffer out;
   ScaleTo(out, column, 9, 3, Lanczos);
-  for (int32_t y = 0; y < 3; ++y)
-    for (int32_t x = 0; x < 9; ++x) EXPECT_EQ(ColourAt(out, x, y), ColourAt(column, 0, y));
+  EXPECT_TRUE(
+      EachPixel(out, out.GetBounds(), [&](int32_t, int32_t y) { return ColourAt(column, 0, y); }));
 }
 
 TEST(Resample, UniformImageStaysUniform) {
@@ -152,8 +153,8 @@ TEST(Resample, UniformImageStaysUniform) {
   TVxPixelBuffer out;
   for (auto [w, h] : sizes) {
     ScaleTo(out, src, w, h, Lanczos);
-    for (int32_t y = 0; y < h; ++y)
-      for (int32_t x = 0; x < w; ++x) ASSERT_EQ(ColourAt(out, x, y), 0xFF8001u) << w << "x" << h;
+    EXPECT_TRUE(EachPixel(out, out.GetBounds(), [](int32_t, int32_t) { return 0xFF8001u; }))
+        << w << "x" << h;
   }
 }
 
@@ -217,11 +218,9 @@ TEST(Resample, ClipLimitsTheWrittenPixels) {
   Fill(part, 0x123456);
   const TVxRect clip{5, 4, 40, 11};  // reaches past the buffer on the right
   Resample(part, part.GetBounds(), clip, Lanczos, src.GetBounds(), src);
-  for (int32_t y = 0; y < 27; ++y)
-    for (int32_t x = 0; x < 33; ++x) {
-      const bool inside = clip.Contains(x, y);
-      ASSERT_EQ(ColourAt(part, x, y), inside ? ColourAt(whole, x, y) : 0x123456u) << x << "," << y;
-    }
+  EXPECT_TRUE(EachPixel(part, part.GetBounds(), [&](int32_t x, int32_t y) {
+    return clip.Contains(x, y) ? ColourAt(whole, x, y) : 0x123456u;
+  }));
 }
 
 TEST(Resample, RefusesUnsafeInputs) {
