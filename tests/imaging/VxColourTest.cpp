@@ -13,11 +13,11 @@ struct BlendCase {
 
 TEST(BlendColour, MovesEachChannelByTheShiftedDifference) {
   const BlendCase cases[] = {
-      {0, 128, 255, 127},   // 128 * 255 = 32640 >> 8
-      {200, 0, 0, 200},     // alpha 0 leaves the pixel
-      {10, 255, 99, 99},    // alpha 255 writes the colour
-      {255, 128, 0, 127},   // 255 + (-32640 >> 8) = 255 - 128
-      {100, 1, 99, 99},     // -1 >> 8 is -1: arithmetic shift
+      {0, 128, 255, 127},  // 128 * 255 = 32640 >> 8
+      {200, 0, 0, 200},    // alpha 0 leaves the pixel
+      {10, 255, 99, 99},   // alpha 255 writes the colour
+      {255, 128, 0, 127},  // 255 + (-32640 >> 8) = 255 - 128
+      {100, 1, 99, 99},    // -1 >> 8 is -1: arithmetic shift
       {100, 64, 200, 125},
   };
   for (const auto &c : cases) {

@@ -11,9 +11,12 @@ namespace {
 
 TEST(PixelFormat, BitsFollowKindMultiplierAndAlpha) {
   const std::pair<int32_t, int32_t> cases[] = {
-      {PixelFormat24, 24}, {PixelFormat32Alpha, 32}, {0x0001, 8},   {0x0006, 32},
-      {0x0022, 48},        {0x0032, 48},             {0x0042, 96},  {0x0052, 24},
-      {0x0009, 0},         {0x1139, 0},              {0x0000, 0},   {0x0101, 16},
+      {PixelFormat24, 24}, {PixelFormat32Alpha, 32},
+      {0x0001, 8},         {0x0006, 32},
+      {0x0022, 48},        {0x0032, 48},
+      {0x0042, 96},        {0x0052, 24},
+      {0x0009, 0},         {0x1139, 0},
+      {0x0000, 0},         {0x0101, 16},
   };
   for (auto [format, bits] : cases) EXPECT_EQ(BitsPerPixel(format), bits) << std::hex << format;
   EXPECT_EQ(BytesPerPixelOf(PixelFormat24), 3);
@@ -26,8 +29,8 @@ TEST(PixelFormat, BitsFollowKindMultiplierAndAlpha) {
 
 TEST(PixelFormat, StridePadsRowsToFourBytes) {
   const std::tuple<int32_t, int32_t, int32_t> cases[] = {
-      {PixelFormat24, 1, 4}, {PixelFormat24, 3, 12}, {PixelFormat24, 5, 16}, {PixelFormat24, 0, 0},
-      {PixelFormat32Alpha, 3, 12}, {0x0001, 5, 8},
+      {PixelFormat24, 1, 4}, {PixelFormat24, 3, 12},      {PixelFormat24, 5, 16},
+      {PixelFormat24, 0, 0}, {PixelFormat32Alpha, 3, 12}, {0x0001, 5, 8},
   };
   for (auto [format, width, stride] : cases) EXPECT_EQ(StrideFor(format, width), stride) << width;
 }
@@ -90,10 +93,10 @@ TEST(PixelBuffer, SameBoundsKeepTheBlockButANewFormatRebuildsIt) {
 
 struct CopyCase {
   const char *Name;
-  TVxRect Dest;      // destination buffer bounds
+  TVxRect Dest;  // destination buffer bounds
   int32_t DstX, DstY;
-  TVxRect SrcRect;   // requested source rectangle
-  TVxRect Written;   // destination pixels that must hold source pixels
+  TVxRect SrcRect;  // requested source rectangle
+  TVxRect Written;  // destination pixels that must hold source pixels
 };
 
 TEST(PixelBuffer, CopyRectClipsBothSidesAndTakesTheMatchingOffset) {
