@@ -19,8 +19,8 @@ struct LanguageEntry {
 
 // Most specific rows first.
 constexpr LanguageEntry Languages[] = {
-    {"pt", "BR", 1046}, {"pt", nullptr, 2070}, {"zh", "TW", 1028}, {"zh", "HK", 1028},
-    {"zh", "MO", 1028}, {"zh", nullptr, 2052}, {"en", nullptr, 1033}, {"de", nullptr, 1031},
+    {"pt", "BR", 1046},    {"pt", nullptr, 2070}, {"zh", "TW", 1028},    {"zh", "HK", 1028},
+    {"zh", "MO", 1028},    {"zh", nullptr, 2052}, {"en", nullptr, 1033}, {"de", nullptr, 1031},
     {"fr", nullptr, 1036}, {"es", nullptr, 3082}, {"it", nullptr, 1040}, {"ru", nullptr, 1049},
     {"pl", nullptr, 1045}, {"ja", nullptr, 1041}, {"nl", nullptr, 1043}, {"sv", nullptr, 1053},
     {"da", nullptr, 1030}, {"fi", nullptr, 1035}, {"nb", nullptr, 1044}, {"no", nullptr, 1044},

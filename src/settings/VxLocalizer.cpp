@@ -27,11 +27,18 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
 bool SameText(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-           return lower(x) == lower(y);
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerAscii(x) == LowerAscii(y);
          });
+}
+
+std::string FoldCase(std::string_view text) {
+  std::string out(text);
+  for (char &c : out) c = LowerAscii(c);
+  return out;
 }
 
 // A whole decimal number, optionally signed, and nothing else.
@@ -116,8 +123,9 @@ void TVxLanguageFile::Parse(std::vector<std::string> lines) {
     if (text.empty() || text.front() == ';') continue;
     if (text.front() == '[' && text.back() == ']' && text.size() >= 2) {
       const std::string_view name = Trim(text.substr(1, text.size() - 2));
-      section = const_cast<TSection *>(FindSection(name));
-      if (!section) section = &Sections.emplace_back(TSection{std::string(name), {}});
+      const auto [entry, added] = SectionIndex.try_emplace(FoldCase(name), Sections.size());
+      if (added) Sections.push_back(TSection{std::string(name), {}});
+      section = &Sections[entry->second];
       continue;
     }
     const size_t equals = text.find('=');
@@ -127,9 +135,8 @@ void TVxLanguageFile::Parse(std::vector<std::string> lines) {
 }
 
 const TVxLanguageFile::TSection *TVxLanguageFile::FindSection(std::string_view name) const {
-  for (const TSection &section : Sections)
-    if (SameText(section.Name, name)) return &section;
-  return nullptr;
+  const auto entry = SectionIndex.find(FoldCase(name));
+  return entry == SectionIndex.end() ? nullptr : &Sections[entry->second];
 }
 
 std::string TVxLanguageFile::ReadString(std::string_view section, std::string_view key,
@@ -159,11 +166,10 @@ const std::vector<TVxLanguageFile::TLine> &TVxLanguageFile::SectionLines(
 // --- TVxLocalStringList -------------------------------------------------------
 
 void TVxLocalStringList::SetText(int32_t number, std::string text) {
-  for (auto &entry : Entries) {
-    if (entry.first == number) {
-      entry.second = std::move(text);
-      return;
-    }
+  const auto [position, added] = Positions.try_emplace(number, Entries.size());
+  if (!added) {
+    Entries[position->second].second = std::move(text);
+    return;
   }
   Entries.emplace_back(number, std::move(text));
   IsSorted = false;
@@ -183,11 +189,13 @@ const std::string *TVxLocalStringList::Find(int32_t number) const {
 void TVxLocalStringList::Sort() {
   std::stable_sort(Entries.begin(), Entries.end(),
                    [](const auto &a, const auto &b) { return a.first < b.first; });
+  for (size_t i = 0; i < Entries.size(); ++i) Positions[Entries[i].first] = i;
   IsSorted = true;
 }
 
 void TVxLocalStringList::Clear() {
   Entries.clear();
+  Positions.clear();
   IsSorted = false;
 }
 
@@ -223,8 +231,8 @@ TVxLocalizer::TVxLocalizer(const std::vector<fs::path> &folders, uint16_t userLa
       const TVxLanguageFile file(path);
       const int32_t id = file.ReadInteger("Language", "LangId", 0);
       if (id <= 0 || id > 0xFFFF) continue;
-      Languages.push_back({Utf8ToUtf16(file.ReadString("Language", "Language")),
-                           static_cast<uint16_t>(id), path});
+      Languages.push_back(
+          {Utf8ToUtf16(file.ReadString("Language", "Language")), static_cast<uint16_t>(id), path});
     }
   }
   const TVxLanguage *chosen = FindLanguage(userLanguage);
@@ -241,9 +249,9 @@ std::vector<fs::path> TVxLocalizer::LanguageFolders(const fs::path &programFolde
   std::error_code error;
   std::vector<fs::path> folders;
   const fs::path beside = programFolder / "Languages";
-  folders.push_back(fs::is_directory(beside, error) ? beside
-                                                    : programFolder / ".." / "Translations" /
-                                                          "Languages");
+  folders.push_back(fs::is_directory(beside, error)
+                        ? beside
+                        : programFolder / ".." / "Translations" / "Languages");
   const fs::path installed = programFolder / ".." / "share" / "velora" / "Languages";
   if (!fs::equivalent(installed, folders.front(), error)) folders.push_back(installed);
   return folders;

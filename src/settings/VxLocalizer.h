@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -35,8 +36,7 @@ class TVxLanguageFile {
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view defaultValue = {}) const;
   // The value as a decimal whole number, else `defaultValue`.
-  int32_t ReadInteger(std::string_view section, std::string_view key,
-                      int32_t defaultValue) const;
+  int32_t ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const;
   bool SectionExists(std::string_view section) const;
   // The name=value lines of a section in file order (a section that appears
   // twice is one section); empty for a missing section.
@@ -51,6 +51,7 @@ class TVxLanguageFile {
   void Parse(std::vector<std::string> lines);
   const TSection *FindSection(std::string_view name) const;
   std::vector<TSection> Sections;
+  std::unordered_map<std::string, size_t> SectionIndex;  // by case-folded name
 };
 
 // Numbered UTF-8 texts.
@@ -68,6 +69,9 @@ class TVxLocalStringList {
 
  private:
   std::vector<std::pair<int32_t, std::string>> Entries;
+  // Where each number sits, so that filling a table of thousands of lines
+  // stays linear however the file is ordered.
+  std::unordered_map<int32_t, size_t> Positions;
   bool IsSorted = false;
 };
 

@@ -73,8 +73,7 @@ class TVxSDFWriter {
   TVxStream *Stream() const { return Target; }
 
  private:
-  void WriteRecord(uint32_t kind, uint32_t id, uint32_t type, const void *payload,
-                   uint32_t length);
+  void WriteRecord(uint32_t kind, uint32_t id, uint32_t type, const void *payload, uint32_t length);
   TVxStream *Target;
   bool OwnsStream;
 };
@@ -173,8 +172,8 @@ void MalformedGuidLiteral();  // never defined: reaching it at compile time is t
 
 constexpr std::optional<TVxGUID> TVxGUID::Parse(std::string_view text) {
   // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
-  if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' ||
-      text[14] != '-' || text[19] != '-' || text[24] != '-')
+  if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' || text[14] != '-' ||
+      text[19] != '-' || text[24] != '-')
     return std::nullopt;
   const auto d1 = sdfdetail::Hex(text.substr(1, 8));
   const auto d2 = sdfdetail::Hex(text.substr(10, 4));

@@ -58,9 +58,15 @@ std::unique_ptr<TVxFileStream> TVxFileStream::Open(const std::filesystem::path &
                                                    TVxFileMode mode) {
   int flags = O_CLOEXEC;
   switch (mode) {
-    case TVxFileMode::Read: flags |= O_RDONLY; break;
-    case TVxFileMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-    case TVxFileMode::Update: flags |= O_RDWR; break;
+    case TVxFileMode::Read:
+      flags |= O_RDONLY;
+      break;
+    case TVxFileMode::Create:
+      flags |= O_RDWR | O_CREAT | O_TRUNC;
+      break;
+    case TVxFileMode::Update:
+      flags |= O_RDWR;
+      break;
   }
   int fd;
   do fd = ::open(path.c_str(), flags, 0666);
