@@ -50,6 +50,21 @@ png_structp CreateReader() {
   return png;
 }
 
+// libpng allocates a chunk's declared length before reading it; a chunk that
+// runs past the end of the file would cost a huge allocation just to fail.
+bool ChunksFitInFile(TByteView file) {
+  size_t position = 8;
+  while (position < file.Size) {
+    if (file.Size - position < 12) return false;
+    const uint8_t *p = file.Data + position;
+    const uint64_t length = uint64_t(p[0]) << 24 | uint64_t(p[1]) << 16 | uint64_t(p[2]) << 8 | p[3];
+    if (length > file.Size - position - 12) return false;
+    position += static_cast<size_t>(length) + 12;
+    if (std::memcmp(p + 4, "IEND", 4) == 0) break;
+  }
+  return true;
+}
+
 float PhysToDpi(png_uint_32 perMetre) { return static_cast<float>(perMetre) * 0.0254f; }
 
 }  // namespace
@@ -57,6 +72,7 @@ float PhysToDpi(png_uint_32 perMetre) { return static_cast<float>(perMetre) * 0.
 bool LooksLikePng(TByteView file) { return file.Size >= 8 && png_sig_cmp(file.Data, 0, 8) == 0; }
 
 TVxImageStatus ReadPngHeader(TByteView file, TImageHeader &header) {
+  if (!ChunksFitInFile(file)) return TVxImageStatus::CorruptImage;
   png_structp png = CreateReader();
   if (!png) return TVxImageStatus::OutOfMemory;
   png_infop info = png_create_info_struct(png);
@@ -80,6 +96,7 @@ TVxImageStatus ReadPngHeader(TByteView file, TImageHeader &header) {
 }
 
 TVxImageStatus DecodePng(TByteView file, const TRowTarget &target) {
+  if (!ChunksFitInFile(file)) return TVxImageStatus::CorruptImage;
   png_structp png = CreateReader();
   if (!png) return TVxImageStatus::OutOfMemory;
   png_infop info = png_create_info_struct(png);
