@@ -18,8 +18,8 @@ constexpr int32_t MaxPixelsPerMetre = 1000000;
 
 uint16_t U16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t U32(const uint8_t *p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 int32_t I32(const uint8_t *p) { return static_cast<int32_t>(U32(p)); }
 
@@ -35,7 +35,8 @@ struct TChannel {
     Max = mask >> Shift;
   }
   uint8_t operator()(uint32_t pixel) const {
-    return static_cast<uint8_t>((static_cast<uint64_t>((pixel & Mask) >> Shift) * 255 + Max / 2) / Max);
+    return static_cast<uint8_t>((static_cast<uint64_t>((pixel & Mask) >> Shift) * 255 + Max / 2) /
+                                Max);
   }
 };
 
@@ -57,17 +58,19 @@ struct TBmpInfo {
 bool IsKnownHeaderSize(uint32_t size) {
   // 12: OS/2 1.x; 16 and 64: OS/2 2.x; 40, 52, 56: Windows 3.x and its
   // bit-field variants; 108: version 4; 124: version 5.
-  return size == 12 || size == 16 || size == 40 || size == 52 || size == 56 || size == 64 || size == 108 ||
-         size == 124;
+  return size == 12 || size == 16 || size == 40 || size == 52 || size == 56 || size == 64 ||
+         size == 108 || size == 124;
 }
 
 TVxImageStatus ParseInfo(TByteView file, TBmpInfo &bmp) {
   const uint8_t *d = file.Data;
-  if (file.Size < FileHeaderSize + 12 || d[0] != 'B' || d[1] != 'M') return TVxImageStatus::CorruptImage;
+  if (file.Size < FileHeaderSize + 12 || d[0] != 'B' || d[1] != 'M')
+    return TVxImageStatus::CorruptImage;
   // A declared file size beyond the real one means the file was cut short.
   if (U32(d + 2) > file.Size) return TVxImageStatus::CorruptImage;
   const uint32_t headerSize = U32(d + 14);
-  if (!IsKnownHeaderSize(headerSize) || FileHeaderSize + headerSize > file.Size) return TVxImageStatus::CorruptImage;
+  if (!IsKnownHeaderSize(headerSize) || FileHeaderSize + headerSize > file.Size)
+    return TVxImageStatus::CorruptImage;
   const uint8_t *h = d + FileHeaderSize;
   uint32_t planes = 0;
   int64_t width = 0, height = 0;
@@ -101,11 +104,13 @@ TVxImageStatus ParseInfo(TByteView file, TBmpInfo &bmp) {
   const bool os2 = headerSize == 16 || headerSize == 64;
   const uint32_t c = bmp.Compression;
   const uint32_t bits = bmp.BitCount;
-  const bool valid = (c == BiRgb && (bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 ||
-                                     bits == 24 || bits == 32)) ||
-                     (c == BiRle8 && bits == 8) || (c == BiRle4 && bits == 4) ||
-                     (!os2 && (c == BiBitfields || c == BiAlphaBitfields) && (bits == 16 || bits == 32));
-  if (!valid) return os2 || c > 6 || bits > 32 ? TVxImageStatus::CorruptImage : TVxImageStatus::Unsupported;
+  const bool valid =
+      (c == BiRgb && (bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 ||
+                      bits == 24 || bits == 32)) ||
+      (c == BiRle8 && bits == 8) || (c == BiRle4 && bits == 4) ||
+      (!os2 && (c == BiBitfields || c == BiAlphaBitfields) && (bits == 16 || bits == 32));
+  if (!valid)
+    return os2 || c > 6 || bits > 32 ? TVxImageStatus::CorruptImage : TVxImageStatus::Unsupported;
   // Rows of compressed bitmaps always run bottom-up.
   if (bmp.TopDown && (c == BiRle8 || c == BiRle4)) return TVxImageStatus::CorruptImage;
 
@@ -131,10 +136,12 @@ TVxImageStatus ParseInfo(TByteView file, TBmpInfo &bmp) {
     bmp.Green = TChannel(0xFF00);
     bmp.Blue = TChannel(0xFF);
   }
-  if ((bits == 16 || bits == 32) && (!bmp.Red.Mask || !bmp.Green.Mask || !bmp.Blue.Mask)) return TVxImageStatus::CorruptImage;
+  if ((bits == 16 || bits == 32) && (!bmp.Red.Mask || !bmp.Green.Mask || !bmp.Blue.Mask))
+    return TVxImageStatus::CorruptImage;
 
   bmp.PixelOffset = U32(d + 10);
-  if (bmp.PixelOffset < paletteStart || bmp.PixelOffset >= file.Size) return TVxImageStatus::CorruptImage;
+  if (bmp.PixelOffset < paletteStart || bmp.PixelOffset >= file.Size)
+    return TVxImageStatus::CorruptImage;
   bmp.PixelBytes = file.Size - bmp.PixelOffset;
   if (bits <= 8) {
     const size_t entrySize = headerSize == 12 ? 3 : 4;
@@ -156,7 +163,9 @@ TVxImageStatus ParseInfo(TByteView file, TBmpInfo &bmp) {
   return TVxImageStatus::Ok;
 }
 
-size_t RowBytes(const TBmpInfo &bmp) { return (static_cast<size_t>(bmp.Width) * bmp.BitCount + 31) / 32 * 4; }
+size_t RowBytes(const TBmpInfo &bmp) {
+  return (static_cast<size_t>(bmp.Width) * bmp.BitCount + 31) / 32 * 4;
+}
 
 uint8_t *TargetRow(const TBmpInfo &bmp, const TRowTarget &target, int32_t fileRow) {
   return target.Row(bmp.TopDown ? fileRow : bmp.Height - 1 - fileRow);
@@ -172,7 +181,8 @@ bool PutIndex(const TBmpInfo &bmp, uint8_t *dst, uint32_t index) {
 
 TVxImageStatus DecodeUncompressed(TByteView file, const TBmpInfo &bmp, const TRowTarget &target) {
   const size_t rowBytes = RowBytes(bmp);
-  if (rowBytes * static_cast<size_t>(bmp.Height) > bmp.PixelBytes) return TVxImageStatus::CorruptImage;
+  if (rowBytes * static_cast<size_t>(bmp.Height) > bmp.PixelBytes)
+    return TVxImageStatus::CorruptImage;
   const uint32_t bits = bmp.BitCount;
   for (int32_t y = 0; y < bmp.Height; ++y) {
     const uint8_t *src = file.Data + bmp.PixelOffset + rowBytes * static_cast<size_t>(y);
@@ -200,7 +210,8 @@ TVxImageStatus DecodeUncompressed(TByteView file, const TBmpInfo &bmp, const TRo
 
 // Pixels an RLE stream skips with a delta or leaves out at the end stay black.
 TVxImageStatus DecodeRle(TByteView file, const TBmpInfo &bmp, const TRowTarget &target) {
-  for (int32_t y = 0; y < bmp.Height; ++y) std::memset(target.Row(y), 0, static_cast<size_t>(bmp.Width) * 3);
+  for (int32_t y = 0; y < bmp.Height; ++y)
+    std::memset(target.Row(y), 0, static_cast<size_t>(bmp.Width) * 3);
   const bool four = bmp.Compression == BiRle4;
   const uint8_t *p = file.Data + bmp.PixelOffset;
   const uint8_t *end = p + bmp.PixelBytes;
@@ -216,7 +227,8 @@ TVxImageStatus DecodeRle(TByteView file, const TBmpInfo &bmp, const TRowTarget &
     p += 2;
     if (count > 0) {  // a run of one index (RLE8) or two alternating ones (RLE4)
       for (uint32_t i = 0; i < count; ++i)
-        if (!put(four ? (i & 1 ? value & 15 : value >> 4) : value)) return TVxImageStatus::CorruptImage;
+        if (!put(four ? (i & 1 ? value & 15 : value >> 4) : value))
+          return TVxImageStatus::CorruptImage;
     } else if (value == 0) {  // end of line
       x = 0;
       ++y;
@@ -254,7 +266,9 @@ void PutU32(std::vector<uint8_t> &out, uint32_t v) {
 
 }  // namespace
 
-bool LooksLikeBmp(TByteView file) { return file.Size >= 2 && file.Data[0] == 'B' && file.Data[1] == 'M'; }
+bool LooksLikeBmp(TByteView file) {
+  return file.Size >= 2 && file.Data[0] == 'B' && file.Data[1] == 'M';
+}
 
 TVxImageStatus ReadBmpHeader(TByteView file, TImageHeader &header) {
   TBmpInfo bmp;
@@ -269,12 +283,14 @@ TVxImageStatus ReadBmpHeader(TByteView file, TImageHeader &header) {
 TVxImageStatus DecodeBmp(TByteView file, const TRowTarget &target) {
   TBmpInfo bmp;
   if (const TVxImageStatus s = ParseInfo(file, bmp); s != TVxImageStatus::Ok) return s;
-  if (bmp.Width != target.Width || bmp.Height != target.Height) return TVxImageStatus::InvalidParameter;
+  if (bmp.Width != target.Width || bmp.Height != target.Height)
+    return TVxImageStatus::InvalidParameter;
   if (bmp.Compression == BiRle8 || bmp.Compression == BiRle4) return DecodeRle(file, bmp, target);
   return DecodeUncompressed(file, bmp, target);
 }
 
-TVxImageStatus EncodeBmp(const TVxPixels &pixels, float dpiX, float dpiY, std::vector<uint8_t> &file) {
+TVxImageStatus EncodeBmp(const TVxPixels &pixels, float dpiX, float dpiY,
+                         std::vector<uint8_t> &file) {
   if (pixels.Format != PixelFormat24 || pixels.Width <= 0 || pixels.Height <= 0)
     return TVxImageStatus::InvalidParameter;
   const size_t rowBytes = (static_cast<size_t>(pixels.Width) * 3 + 3) & ~size_t(3);

@@ -31,10 +31,31 @@ constexpr std::array<std::pair<uint16_t, uint32_t>, 28> ThumbnailTags{{
 // encoder's own, so they are never attached.
 bool DescribesPixelData(uint32_t tag) {
   switch (tag) {
-    case 0x00FE: case 0x0100: case 0x0101: case 0x0102: case 0x0103: case 0x0106: case 0x0111:
-    case 0x0115: case 0x0116: case 0x0117: case 0x011C: case 0x013D: case 0x0140: case 0x0142:
-    case 0x0143: case 0x0144: case 0x0145: case 0x014A: case 0x0152: case 0x0153: case 0x0201:
-    case 0x0202: case 0x8769: case 0x8825: case 0xA005:
+    case 0x00FE:
+    case 0x0100:
+    case 0x0101:
+    case 0x0102:
+    case 0x0103:
+    case 0x0106:
+    case 0x0111:
+    case 0x0115:
+    case 0x0116:
+    case 0x0117:
+    case 0x011C:
+    case 0x013D:
+    case 0x0140:
+    case 0x0142:
+    case 0x0143:
+    case 0x0144:
+    case 0x0145:
+    case 0x014A:
+    case 0x0152:
+    case 0x0153:
+    case 0x0201:
+    case 0x0202:
+    case 0x8769:
+    case 0x8825:
+    case 0xA005:
       return true;
     default:
       return false;
@@ -42,7 +63,9 @@ bool DescribesPixelData(uint32_t tag) {
 }
 
 // Offsets to other IFDs mean nothing outside the file; they are left out when reading.
-bool IsIfdPointer(uint32_t tag) { return tag == 0x8769 || tag == 0x8825 || tag == 0xA005 || tag == 0x014A; }
+bool IsIfdPointer(uint32_t tag) {
+  return tag == 0x8769 || tag == 0x8825 || tag == 0xA005 || tag == 0x014A;
+}
 
 void SilenceExiv2() {
   static std::once_flag once;
@@ -81,7 +104,8 @@ void AddThumbnailItems(const Exiv2::ExifData &exif, TVxPropertyItems &items) {
   const TByteView view{data.pData_, static_cast<size_t>(data.size_)};
   if (ReadJpegHeader(view, header) != TVxImageStatus::Ok) return;
   const uint32_t size = static_cast<uint32_t>(data.size_);
-  const uint32_t rawBytes = (static_cast<uint32_t>(header.Width) * 3 + 3) / 4 * 4 * static_cast<uint32_t>(header.Height);
+  const uint32_t rawBytes =
+      (static_cast<uint32_t>(header.Width) * 3 + 3) / 4 * 4 * static_cast<uint32_t>(header.Height);
   items.push_back(LongItem(PropertyTagThumbnailFormat, 1));  // 1: JPEG
   items.push_back(LongItem(PropertyTagThumbnailWidth, static_cast<uint32_t>(header.Width)));
   items.push_back(LongItem(PropertyTagThumbnailHeight, static_cast<uint32_t>(header.Height)));
@@ -90,13 +114,15 @@ void AddThumbnailItems(const Exiv2::ExifData &exif, TVxPropertyItems &items) {
   items.push_back(LongItem(PropertyTagThumbnailRawBytes, rawBytes));
   items.push_back(LongItem(PropertyTagThumbnailSize, size));
   items.push_back(LongItem(PropertyTagThumbnailCompressedSize, size));
-  items.push_back({PropertyTagThumbnailData, PropertyTypeByte, std::vector<uint8_t>(data.pData_, data.pData_ + size)});
+  items.push_back({PropertyTagThumbnailData, PropertyTypeByte,
+                   std::vector<uint8_t>(data.pData_, data.pData_ + size)});
 }
 
 bool IsExifIfdTag(uint16_t tag) {
   static const std::vector<uint16_t> tags = [] {
     std::vector<uint16_t> list;
-    for (const Exiv2::TagInfo *info = Exiv2::ExifTags::tagList("Photo"); info && info->tag_ != 0xFFFF; ++info)
+    for (const Exiv2::TagInfo *info = Exiv2::ExifTags::tagList("Photo");
+         info && info->tag_ != 0xFFFF; ++info)
       list.push_back(info->tag_);
     std::sort(list.begin(), list.end());
     return list;
@@ -149,7 +175,8 @@ TVxImageStatus ReadPropertyItems(TByteView file, TVxPropertyItems &items) {
       if (group == "Image" || group == "Photo" || group == "GPSInfo") {
         if (!IsIfdPointer(tag)) items.push_back(MakeItem(tag, datum));
       } else if (group == "Thumbnail" && hasThumbnailIfd) {
-        if (const uint32_t renumbered = ThumbnailPropertyTagFor(tag)) items.push_back(MakeItem(renumbered, datum));
+        if (const uint32_t renumbered = ThumbnailPropertyTagFor(tag))
+          items.push_back(MakeItem(renumbered, datum));
       }
     }
     if (hasThumbnailIfd) AddThumbnailItems(exif, items);
@@ -163,13 +190,14 @@ TVxImageStatus ReadPropertyItems(TByteView file, TVxPropertyItems &items) {
   return TVxImageStatus::Ok;
 }
 
-TVxImageStatus AttachPropertyItems(std::vector<uint8_t> &file, const TVxPropertyItems &items, float dpiX,
-                                   float dpiY) {
+TVxImageStatus AttachPropertyItems(std::vector<uint8_t> &file, const TVxPropertyItems &items,
+                                   float dpiX, float dpiY) {
   SilenceExiv2();
   try {
     Exiv2::ExifData exif;
     for (const TVxPropertyItem &item : items) {
-      if (IsThumbnailPropertyTag(item.Tag) || DescribesPixelData(item.Tag) || item.Tag > 0xFFFF) continue;
+      if (IsThumbnailPropertyTag(item.Tag) || DescribesPixelData(item.Tag) || item.Tag > 0xFFFF)
+        continue;
       const Exiv2::byte *bytes = item.Value.data();
       long length = static_cast<long>(item.Value.size());
       std::vector<uint8_t> resolution;
@@ -178,12 +206,14 @@ TVxImageStatus AttachPropertyItems(std::vector<uint8_t> &file, const TVxProperty
         bytes = resolution.data();
         length = static_cast<long>(resolution.size());
       }
-      const uint16_t type = item.Tag == 0x011A || item.Tag == 0x011B ? PropertyTypeRational : item.Type;
+      const uint16_t type =
+          item.Tag == 0x011A || item.Tag == 0x011B ? PropertyTypeRational : item.Type;
       Exiv2::Value::AutoPtr value = Exiv2::Value::create(static_cast<Exiv2::TypeId>(type));
       if (value->read(bytes, length, Exiv2::littleEndian) != 0) continue;
       exif.add(Exiv2::ExifKey(static_cast<uint16_t>(item.Tag), GroupForTag(item.Tag)), value.get());
     }
-    if (const auto unit = exif.findKey(Exiv2::ExifKey("Exif.Image.ResolutionUnit")); unit != exif.end())
+    if (const auto unit = exif.findKey(Exiv2::ExifKey("Exif.Image.ResolutionUnit"));
+        unit != exif.end())
       unit->setValue("2");  // inches, as the resolution just written
     if (exif.empty()) return TVxImageStatus::Ok;
 

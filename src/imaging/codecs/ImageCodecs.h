@@ -47,17 +47,20 @@ TVxImageStatus EncodeJpeg(const TVxPixels &pixels, int quality, float dpiX, floa
 bool LooksLikePng(TByteView file);
 TVxImageStatus ReadPngHeader(TByteView file, TImageHeader &header);
 TVxImageStatus DecodePng(TByteView file, const TRowTarget &target);
-TVxImageStatus EncodePng(const TVxPixels &pixels, float dpiX, float dpiY, std::vector<uint8_t> &file);
+TVxImageStatus EncodePng(const TVxPixels &pixels, float dpiX, float dpiY,
+                         std::vector<uint8_t> &file);
 
 bool LooksLikeTiff(TByteView file);
 TVxImageStatus ReadTiffHeader(TByteView file, TImageHeader &header);
 TVxImageStatus DecodeTiff(TByteView file, const TRowTarget &target);
-TVxImageStatus EncodeTiff(const TVxPixels &pixels, float dpiX, float dpiY, std::vector<uint8_t> &file);
+TVxImageStatus EncodeTiff(const TVxPixels &pixels, float dpiX, float dpiY,
+                          std::vector<uint8_t> &file);
 
 bool LooksLikeBmp(TByteView file);
 TVxImageStatus ReadBmpHeader(TByteView file, TImageHeader &header);
 TVxImageStatus DecodeBmp(TByteView file, const TRowTarget &target);
-TVxImageStatus EncodeBmp(const TVxPixels &pixels, float dpiX, float dpiY, std::vector<uint8_t> &file);
+TVxImageStatus EncodeBmp(const TVxPixels &pixels, float dpiX, float dpiY,
+                         std::vector<uint8_t> &file);
 
 // EXIF, GPS and thumbnail metadata of a JPEG, TIFF or PNG file.
 TVxImageStatus ReadPropertyItems(TByteView file, TVxPropertyItems &items);

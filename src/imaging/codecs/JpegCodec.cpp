@@ -33,7 +33,8 @@ struct TJpegError {
 void EmitMessage(j_common_ptr info, int level) {
   // Warnings are negative levels. Damaged entropy data is decoded as well as
   // possible, but a file that ends early is refused rather than shown half grey.
-  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) reinterpret_cast<TJpegError *>(info->err)->Truncated = true;
+  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+    reinterpret_cast<TJpegError *>(info->err)->Truncated = true;
 }
 
 void OutputMessage(j_common_ptr) {}
@@ -146,20 +147,28 @@ TVxImageStatus DecodeJpeg(TByteView file, int denominator, const TRowTarget &tar
     failure = TVxImageStatus::InvalidParameter;
     longjmp(error.Jump, 1);
   }
-  JSAMPARRAY scratch = nullptr;  // owned by the decompressor's pool
-  if (cmyk)
-    scratch = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                        info.output_width * 4, 1);
-  while (info.output_scanline < info.output_height) {
-    uint8_t *row = target.Row(static_cast<int32_t>(info.output_scanline));
-    if (cmyk) {
+  // Pool memory goes away with the decompressor, also after a longjmp.
+  const auto common = reinterpret_cast<j_common_ptr>(&info);
+  if (cmyk) {
+    JSAMPARRAY scratch = (*info.mem->alloc_sarray)(common, JPOOL_IMAGE, info.output_width * 4, 1);
+    while (info.output_scanline < info.output_height) {
+      uint8_t *row = target.Row(static_cast<int32_t>(info.output_scanline));
       jpeg_read_scanlines(&info, scratch, 1);
       CmykRowToBgr(scratch[0], row, info.output_width, info.saw_Adobe_marker);
-    } else {
-      JSAMPROW rows[1] = {row};
-      jpeg_read_scanlines(&info, rows, 1);
+      if (error.Truncated) longjmp(error.Jump, 1);
     }
-    if (error.Truncated) longjmp(error.Jump, 1);
+  } else {
+    // Asking for every remaining row at once lets the library write whole row
+    // groups in place instead of going through its spare row.
+    auto *rows = static_cast<JSAMPARRAY>(
+        (*info.mem->alloc_large)(common, JPOOL_IMAGE, sizeof(JSAMPROW) * info.output_height));
+    for (JDIMENSION y = 0; y < info.output_height; ++y)
+      rows[y] = target.Row(static_cast<int32_t>(y));
+    while (info.output_scanline < info.output_height) {
+      jpeg_read_scanlines(&info, rows + info.output_scanline,
+                          info.output_height - info.output_scanline);
+      if (error.Truncated) longjmp(error.Jump, 1);
+    }
   }
   jpeg_finish_decompress(&info);
   const bool truncated = error.Truncated;
@@ -169,8 +178,8 @@ TVxImageStatus DecodeJpeg(TByteView file, int denominator, const TRowTarget &tar
 
 TVxImageStatus EncodeJpeg(const TVxPixels &pixels, int quality, float dpiX, float dpiY,
                           std::vector<uint8_t> &file) {
-  if (pixels.Format != PixelFormat24 || pixels.Width <= 0 || pixels.Height <= 0 || pixels.Width > 65500 ||
-      pixels.Height > 65500)
+  if (pixels.Format != PixelFormat24 || pixels.Width <= 0 || pixels.Height <= 0 ||
+      pixels.Width > 65500 || pixels.Height > 65500)
     return TVxImageStatus::InvalidParameter;
   jpeg_compress_struct info;
   TJpegError error;

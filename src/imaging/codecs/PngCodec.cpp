@@ -43,7 +43,8 @@ void WarningFn(png_structp, png_const_charp) {}
 png_structp CreateReader() {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorFn, WarningFn);
   if (png) {
-    png_set_user_limits(png, static_cast<png_uint_32>(VxMaxImageSide), static_cast<png_uint_32>(VxMaxImageSide));
+    png_set_user_limits(png, static_cast<png_uint_32>(VxMaxImageSide),
+                        static_cast<png_uint_32>(VxMaxImageSide));
     // Ancillary chunks larger than this are skipped, not buffered.
     png_set_chunk_malloc_max(png, 1 << 24);
   }
@@ -57,7 +58,8 @@ bool ChunksFitInFile(TByteView file) {
   while (position < file.Size) {
     if (file.Size - position < 12) return false;
     const uint8_t *p = file.Data + position;
-    const uint64_t length = uint64_t(p[0]) << 24 | uint64_t(p[1]) << 16 | uint64_t(p[2]) << 8 | p[3];
+    const uint64_t length =
+        uint64_t(p[0]) << 24 | uint64_t(p[1]) << 16 | uint64_t(p[2]) << 8 | p[3];
     if (length > file.Size - position - 12) return false;
     position += static_cast<size_t>(length) + 12;
     if (std::memcmp(p + 4, "IEND", 4) == 0) break;
@@ -130,7 +132,8 @@ TVxImageStatus DecodePng(TByteView file, const TRowTarget &target) {
   return TVxImageStatus::Ok;
 }
 
-TVxImageStatus EncodePng(const TVxPixels &pixels, float dpiX, float dpiY, std::vector<uint8_t> &file) {
+TVxImageStatus EncodePng(const TVxPixels &pixels, float dpiX, float dpiY,
+                         std::vector<uint8_t> &file) {
   if (pixels.Format != PixelFormat24 || pixels.Width <= 0 || pixels.Height <= 0)
     return TVxImageStatus::InvalidParameter;
   file.clear();
@@ -144,10 +147,11 @@ TVxImageStatus EncodePng(const TVxPixels &pixels, float dpiX, float dpiY, std::v
   png_set_write_fn(png, &file, WriteBytes, Flush);
   // Photographs gain little from the slowest levels.
   png_set_compression_level(png, 6);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(pixels.Width), static_cast<png_uint_32>(pixels.Height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_pHYs(png, info, static_cast<png_uint_32>(dpiX / 0.0254f + 0.5f), static_cast<png_uint_32>(dpiY / 0.0254f + 0.5f),
-               PNG_RESOLUTION_METER);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(pixels.Width),
+               static_cast<png_uint_32>(pixels.Height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_pHYs(png, info, static_cast<png_uint_32>(dpiX / 0.0254f + 0.5f),
+               static_cast<png_uint_32>(dpiY / 0.0254f + 0.5f), PNG_RESOLUTION_METER);
   png_write_info(png, info);
   png_set_bgr(png);
   for (int32_t y = 0; y < pixels.Height; ++y)

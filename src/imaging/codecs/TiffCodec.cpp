@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cstdarg>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <tiffio.h>
@@ -71,8 +71,8 @@ TIFF *OpenStream(TTiffStream &stream, const char *mode) {
   TIFFOpenOptionsSetErrorHandlerExtR(options, Silence, nullptr);
   TIFFOpenOptionsSetWarningHandlerExtR(options, Silence, nullptr);
   TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(1) << 28);
-  TIFF *tiff = TIFFClientOpenExt("memory", mode, &stream, StreamRead, StreamWrite, StreamSeek, StreamClose,
-                                 StreamSize, NoMap, NoUnmap, options);
+  TIFF *tiff = TIFFClientOpenExt("memory", mode, &stream, StreamRead, StreamWrite, StreamSeek,
+                                 StreamClose, StreamSize, NoMap, NoUnmap, options);
   TIFFOpenOptionsFree(options);
   return tiff;
 }
@@ -102,9 +102,11 @@ TVxImageStatus ReadTiffHeader(TByteView file, TImageHeader &header) {
   std::unique_ptr<TIFF, TTiffCloser> tiff(OpenStream(stream, "rm"));
   if (!tiff) return TVxImageStatus::CorruptImage;
   uint32_t width = 0, height = 0;
-  if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height))
+  if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+      !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height))
     return TVxImageStatus::CorruptImage;
-  if (const TVxImageStatus status = CheckDimensions(width, height); status != TVxImageStatus::Ok) return status;
+  if (const TVxImageStatus status = CheckDimensions(width, height); status != TVxImageStatus::Ok)
+    return status;
   header.Width = static_cast<int32_t>(width);
   header.Height = static_cast<int32_t>(height);
   float x = 0, y = 0;
@@ -123,7 +125,8 @@ TVxImageStatus DecodeTiff(TByteView file, const TRowTarget &target) {
   if (!TIFFRGBAImageOK(tiff.get(), message)) return TVxImageStatus::Unsupported;
   TIFFRGBAImage image;
   if (!TIFFRGBAImageBegin(&image, tiff.get(), 0, message)) return TVxImageStatus::CorruptImage;
-  if (image.width != static_cast<uint32_t>(target.Width) || image.height != static_cast<uint32_t>(target.Height)) {
+  if (image.width != static_cast<uint32_t>(target.Width) ||
+      image.height != static_cast<uint32_t>(target.Height)) {
     TIFFRGBAImageEnd(&image);
     return TVxImageStatus::InvalidParameter;
   }
@@ -144,7 +147,8 @@ TVxImageStatus DecodeTiff(TByteView file, const TRowTarget &target) {
       const int32_t rows = std::min(BandRows, target.Height - top);
       image.row_offset = top;
       image.col_offset = 0;
-      if (!TIFFRGBAImageGet(&image, band.data(), static_cast<uint32_t>(target.Width), static_cast<uint32_t>(rows))) {
+      if (!TIFFRGBAImageGet(&image, band.data(), static_cast<uint32_t>(target.Width),
+                            static_cast<uint32_t>(rows))) {
         status = TVxImageStatus::CorruptImage;
         break;
       }
@@ -165,7 +169,8 @@ TVxImageStatus DecodeTiff(TByteView file, const TRowTarget &target) {
   return status;
 }
 
-TVxImageStatus EncodeTiff(const TVxPixels &pixels, float dpiX, float dpiY, std::vector<uint8_t> &file) {
+TVxImageStatus EncodeTiff(const TVxPixels &pixels, float dpiX, float dpiY,
+                          std::vector<uint8_t> &file) {
   if (pixels.Format != PixelFormat24 || pixels.Width <= 0 || pixels.Height <= 0)
     return TVxImageStatus::InvalidParameter;
   file.clear();
@@ -195,7 +200,8 @@ TVxImageStatus EncodeTiff(const TVxPixels &pixels, float dpiX, float dpiY, std::
       row[i + 1] = src[i + 1];
       row[i + 2] = src[i];
     }
-    if (TIFFWriteScanline(t, row.data(), static_cast<uint32_t>(y), 0) < 0) return TVxImageStatus::WriteFailed;
+    if (TIFFWriteScanline(t, row.data(), static_cast<uint32_t>(y), 0) < 0)
+      return TVxImageStatus::WriteFailed;
   }
   if (!TIFFWriteDirectory(t)) return TVxImageStatus::WriteFailed;
   tiff.reset();

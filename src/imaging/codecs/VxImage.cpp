@@ -40,7 +40,9 @@ float RationalValue(const TVxPropertyItem *item) {
   return den ? static_cast<float>(static_cast<double>(num) / den) : 0;
 }
 
-float UsableDpi(float dpi) { return dpi > 0 && dpi <= 1e6f && std::isfinite(dpi) ? dpi : DefaultDpi; }
+float UsableDpi(float dpi) {
+  return dpi > 0 && dpi <= 1e6f && std::isfinite(dpi) ? dpi : DefaultDpi;
+}
 
 }  // namespace
 
@@ -136,9 +138,11 @@ float TVxImage::VerticalResolution() const {
 const TVxPropertyItems &TVxImage::PropertyItems() const {
   if (!Items) {
     Items.emplace();
-    if (Format == TVxRawFormat::Jpeg || Format == TVxRawFormat::Png || Format == TVxRawFormat::Tiff) {
+    if (Format == TVxRawFormat::Jpeg || Format == TVxRawFormat::Png ||
+        Format == TVxRawFormat::Tiff) {
       // Metadata that cannot be read leaves the image without items; its pixels may still be fine.
-      if (platform::ReadPropertyItems({Bytes.data(), Bytes.size()}, *Items) != TVxImageStatus::Ok) Items->clear();
+      if (platform::ReadPropertyItems({Bytes.data(), Bytes.size()}, *Items) != TVxImageStatus::Ok)
+        Items->clear();
     }
   }
   return *Items;
@@ -152,13 +156,19 @@ const TVxPropertyItem *TVxImage::PropertyItem(uint32_t tag) const {
 
 namespace {
 
-TVxImageStatus DecodeInto(TVxRawFormat format, TByteView file, int denominator, const TRowTarget &target) {
+TVxImageStatus DecodeInto(TVxRawFormat format, TByteView file, int denominator,
+                          const TRowTarget &target) {
   switch (format) {
-    case TVxRawFormat::Jpeg: return platform::DecodeJpeg(file, denominator, target);
-    case TVxRawFormat::Png: return platform::DecodePng(file, target);
-    case TVxRawFormat::Tiff: return platform::DecodeTiff(file, target);
-    case TVxRawFormat::Bmp: return platform::DecodeBmp(file, target);
-    default: return TVxImageStatus::InvalidParameter;
+    case TVxRawFormat::Jpeg:
+      return platform::DecodeJpeg(file, denominator, target);
+    case TVxRawFormat::Png:
+      return platform::DecodePng(file, target);
+    case TVxRawFormat::Tiff:
+      return platform::DecodeTiff(file, target);
+    case TVxRawFormat::Bmp:
+      return platform::DecodeBmp(file, target);
+    default:
+      return TVxImageStatus::InvalidParameter;
   }
 }
 
@@ -167,7 +177,8 @@ TVxImageStatus DecodeInto(TVxRawFormat format, TByteView file, int denominator, 
 TVxImageStatus TVxImage::ReadPixels(uint8_t *firstRow, int32_t stride) const {
   if (IsEmpty()) return TVxImageStatus::InvalidParameter;
   if (!firstRow || stride < ImageWidth * 3) return TVxImageStatus::InvalidParameter;
-  return DecodeInto(Format, {Bytes.data(), Bytes.size()}, 1, {firstRow, stride, ImageWidth, ImageHeight});
+  return DecodeInto(Format, {Bytes.data(), Bytes.size()}, 1,
+                    {firstRow, stride, ImageWidth, ImageHeight});
 }
 
 TVxImageStatus TVxImage::ReadPixels(const TVxPixels &target) const {
@@ -176,7 +187,8 @@ TVxImageStatus TVxImage::ReadPixels(const TVxPixels &target) const {
   return ReadPixels(target.Bits, target.Stride);
 }
 
-TVxImageStatus TVxImage::DecodeAtLeast(int32_t width, int32_t height, TVxPixelBuffer &pixels) const {
+TVxImageStatus TVxImage::DecodeAtLeast(int32_t width, int32_t height,
+                                       TVxPixelBuffer &pixels) const {
   if (IsEmpty()) return TVxImageStatus::InvalidParameter;
   const TByteView view{Bytes.data(), Bytes.size()};
   int denominator = 1;
@@ -184,7 +196,8 @@ TVxImageStatus TVxImage::DecodeAtLeast(int32_t width, int32_t height, TVxPixelBu
   if (Format == TVxRawFormat::Jpeg) {
     for (int d = 8; d > 1; d /= 2) {
       int32_t sw = 0, sh = 0;
-      if (platform::JpegScaledSize(view, d, sw, sh) == TVxImageStatus::Ok && sw >= width && sh >= height) {
+      if (platform::JpegScaledSize(view, d, sw, sh) == TVxImageStatus::Ok && sw >= width &&
+          sh >= height) {
         denominator = d;
         w = sw;
         h = sh;
@@ -197,11 +210,13 @@ TVxImageStatus TVxImage::DecodeAtLeast(int32_t width, int32_t height, TVxPixelBu
   return DecodeInto(Format, view, denominator, {pixels.Bits, pixels.Stride, w, h});
 }
 
-TVxImageStatus TVxImage::GetThumbnail(int32_t width, int32_t height, TVxPixelBuffer &thumbnail) const {
+TVxImageStatus TVxImage::GetThumbnail(int32_t width, int32_t height,
+                                      TVxPixelBuffer &thumbnail) const {
   if (width <= 0 || height <= 0 || platform::CheckDimensions(width, height) != TVxImageStatus::Ok)
     return TVxImageStatus::InvalidParameter;
   TVxPixelBuffer source;
-  if (const TVxImageStatus status = DecodeAtLeast(width, height, source); status != TVxImageStatus::Ok)
+  if (const TVxImageStatus status = DecodeAtLeast(width, height, source);
+      status != TVxImageStatus::Ok)
     return status;
   const TVxRect box{0, 0, width, height};
   thumbnail.SetFormatAndBounds(PixelFormat24, box);
@@ -243,8 +258,8 @@ const std::vector<std::string> &ImageEncoderMimeTypes() {
   return types;
 }
 
-TVxImageStatus EncodeImage(const TVxPixels &pixels, std::string_view mimeType, const TVxSaveOptions &options,
-                           std::vector<uint8_t> &file) {
+TVxImageStatus EncodeImage(const TVxPixels &pixels, std::string_view mimeType,
+                           const TVxSaveOptions &options, std::vector<uint8_t> &file) {
   if (pixels.Format != PixelFormat24 || !pixels.Bits || pixels.Width <= 0 || pixels.Height <= 0)
     return TVxImageStatus::InvalidParameter;
   const float dpiX = UsableDpi(options.DpiX), dpiY = UsableDpi(options.DpiY);
@@ -266,10 +281,11 @@ TVxImageStatus EncodeImage(const TVxPixels &pixels, std::string_view mimeType, c
   return platform::AttachPropertyItems(file, options.Items, dpiX, dpiY);
 }
 
-TVxImageStatus SaveImage(const TVxPixels &pixels, const std::filesystem::path &path, std::string_view mimeType,
-                         const TVxSaveOptions &options) {
+TVxImageStatus SaveImage(const TVxPixels &pixels, const std::filesystem::path &path,
+                         std::string_view mimeType, const TVxSaveOptions &options) {
   std::vector<uint8_t> file;
-  if (const TVxImageStatus status = EncodeImage(pixels, mimeType, options, file); status != TVxImageStatus::Ok)
+  if (const TVxImageStatus status = EncodeImage(pixels, mimeType, options, file);
+      status != TVxImageStatus::Ok)
     return status;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) return TVxImageStatus::WriteFailed;

@@ -37,7 +37,9 @@ void ReadPnm(const fs::path &path, TVxPixelBuffer &pixels) {
   if (text[1] == '4') {
     ASSERT_EQ(std::sscanf(text.c_str(), "P%c %d %d%n", &kind, &width, &height, &consumed), 3);
   } else {
-    ASSERT_EQ(std::sscanf(text.c_str(), "P%c %d %d %d%n", &kind, &width, &height, &maxValue, &consumed), 4);
+    ASSERT_EQ(
+        std::sscanf(text.c_str(), "P%c %d %d %d%n", &kind, &width, &height, &maxValue, &consumed),
+        4);
   }
   const uint8_t *data = bytes.data() + consumed + 1;
   pixels.SetFormatAndBounds(PixelFormat24, {0, 0, width, height});
@@ -61,9 +63,10 @@ void ReadPnm(const fs::path &path, TVxPixelBuffer &pixels) {
 }  // namespace
 
 TEST(BmpSuite, GoodFilesDecodeToTheirSize) {
-  const std::map<std::string, std::pair<int, int>> sizes{
-      {"pal8nonsquare.bmp", {127, 32}}, {"pal8w124.bmp", {124, 61}}, {"pal8w125.bmp", {125, 62}},
-      {"pal8w126.bmp", {126, 63}}};
+  const std::map<std::string, std::pair<int, int>> sizes{{"pal8nonsquare.bmp", {127, 32}},
+                                                         {"pal8w124.bmp", {124, 61}},
+                                                         {"pal8w125.bmp", {125, 62}},
+                                                         {"pal8w126.bmp", {126, 63}}};
   for (const fs::path &file : FilesIn("bmp/g", ".bmp")) {
     SCOPED_TRACE(file.filename().string());
     TVxPixelBuffer pixels;
@@ -79,19 +82,22 @@ TEST(BmpSuite, LayoutsOfOnePictureDecodeAlike) {
   // Each group stores one picture with the same colours in different layouts:
   // row order, palettes, header versions, RLE, bit fields.
   const std::vector<std::vector<const char *>> groups{
-      {"g/rgb24.bmp", "g/rgb24pal.bmp", "g/rgb32.bmp", "g/rgb32bf.bmp", "g/rgb32bfdef.bmp", "q/rgb32h52.bmp"},
-      {"g/pal8.bmp", "g/pal8-0.bmp", "g/pal8topdown.bmp", "g/pal8rle.bmp", "g/pal8v4.bmp", "g/pal8v5.bmp",
-       "g/pal8os2.bmp", "q/pal8os2v2.bmp", "q/pal8oversizepal.bmp"},
+      {"g/rgb24.bmp", "g/rgb24pal.bmp", "g/rgb32.bmp", "g/rgb32bf.bmp", "g/rgb32bfdef.bmp",
+       "q/rgb32h52.bmp"},
+      {"g/pal8.bmp", "g/pal8-0.bmp", "g/pal8topdown.bmp", "g/pal8rle.bmp", "g/pal8v4.bmp",
+       "g/pal8v5.bmp", "g/pal8os2.bmp", "q/pal8os2v2.bmp", "q/pal8oversizepal.bmp"},
       {"g/pal4.bmp", "g/pal4rle.bmp"},
       {"g/rgb16.bmp", "q/rgb16faketrns.bmp"},
   };
   for (const auto &group : groups) {
     TVxPixelBuffer reference;
-    ASSERT_EQ(DecodeFile(DataPath(std::string("imaging/codecs/bmp/") + group[0]), reference), TVxImageStatus::Ok);
+    ASSERT_EQ(DecodeFile(DataPath(std::string("imaging/codecs/bmp/") + group[0]), reference),
+              TVxImageStatus::Ok);
     for (const char *name : group) {
       SCOPED_TRACE(name);
       TVxPixelBuffer pixels;
-      ASSERT_EQ(DecodeFile(DataPath(std::string("imaging/codecs/bmp/") + name), pixels), TVxImageStatus::Ok);
+      ASSERT_EQ(DecodeFile(DataPath(std::string("imaging/codecs/bmp/") + name), pixels),
+                TVxImageStatus::Ok);
       EXPECT_EQ(codectest::MaxChannelDifference(pixels, reference), 0);
     }
   }
@@ -108,8 +114,8 @@ TEST(BmpSuite, BadFilesAreRefused) {
 TEST(BmpSuite, QuestionableFilesDecodeOrAreRefusedAsListed) {
   // Compression schemes of other programs (embedded JPEG/PNG, OS/2 Huffman and
   // RLE24) and 64-bit pixels are not ours to decode; the rest is.
-  const std::set<std::string> refused{"pal1huffmsb.bmp", "rgb24jpeg.bmp", "rgb24png.bmp", "rgb24rle24.bmp",
-                                      "rgba64.bmp"};
+  const std::set<std::string> refused{"pal1huffmsb.bmp", "rgb24jpeg.bmp", "rgb24png.bmp",
+                                      "rgb24rle24.bmp", "rgba64.bmp"};
   for (const fs::path &file : FilesIn("bmp/q", ".bmp")) {
     SCOPED_TRACE(file.filename().string());
     TVxPixelBuffer pixels;
@@ -154,7 +160,8 @@ TEST(PngSuite, InterlacedFilesMatchTheirProgressiveTwins) {
   ASSERT_FALSE(interlaced.empty());
   for (const fs::path &file : interlaced) {
     SCOPED_TRACE(file.filename().string());
-    const fs::path twin = DataPath("imaging/codecs/png/pngsuite") / file.filename().string().substr(1);
+    const fs::path twin =
+        DataPath("imaging/codecs/png/pngsuite") / file.filename().string().substr(1);
     TVxPixelBuffer a, b;
     ASSERT_EQ(DecodeFile(file, a), TVxImageStatus::Ok);
     ASSERT_EQ(DecodeFile(twin, b), TVxImageStatus::Ok);
@@ -219,7 +226,8 @@ TEST(TiffSuite, FilesDecodeToTheirSizeOrAreRefused) {
   for (const TCase &c : cases) {
     SCOPED_TRACE(c.Name);
     TVxPixelBuffer pixels;
-    const TVxImageStatus status = DecodeFile(DataPath(std::string("imaging/codecs/tiff/") + c.Name), pixels);
+    const TVxImageStatus status =
+        DecodeFile(DataPath(std::string("imaging/codecs/tiff/") + c.Name), pixels);
     if (c.Width == 0) {
       EXPECT_NE(status, TVxImageStatus::Ok);
       continue;
@@ -231,12 +239,14 @@ TEST(TiffSuite, FilesDecodeToTheirSizeOrAreRefused) {
 }
 
 TEST(TiffSuite, PixelsMatchTheSuiteReferencePictures) {
-  for (const auto &[tiff, reference] : {std::pair{"rgb-3c-8b.tiff", "rgb-3c-8b.ppm"},
-                                        std::pair{"minisblack-1c-8b.tiff", "minisblack-1c-8b.pgm"},
-                                        std::pair{"miniswhite-1c-1b.tiff", "miniswhite-1c-1b.pbm"}}) {
+  for (const auto &[tiff, reference] :
+       {std::pair{"rgb-3c-8b.tiff", "rgb-3c-8b.ppm"},
+        std::pair{"minisblack-1c-8b.tiff", "minisblack-1c-8b.pgm"},
+        std::pair{"miniswhite-1c-1b.tiff", "miniswhite-1c-1b.pbm"}}) {
     SCOPED_TRACE(tiff);
     TVxPixelBuffer decoded, expected;
-    ASSERT_EQ(DecodeFile(DataPath(std::string("imaging/codecs/tiff/") + tiff), decoded), TVxImageStatus::Ok);
+    ASSERT_EQ(DecodeFile(DataPath(std::string("imaging/codecs/tiff/") + tiff), decoded),
+              TVxImageStatus::Ok);
     ReadPnm(DataPath(std::string("imaging/codecs/tiff/") + reference), expected);
     ASSERT_EQ(decoded.Width, expected.Width);
     ASSERT_EQ(decoded.Height, expected.Height);

@@ -104,7 +104,8 @@ TEST(ImageMetadata, SampleJpegExifAndThumbnailComeBackAsItems) {
   EXPECT_EQ(Long(Find(items, PropertyTagThumbnailFormat)), 1u);
   EXPECT_EQ(Long(Find(items, PropertyTagThumbnailWidth)), 160u);
   EXPECT_EQ(Long(Find(items, PropertyTagThumbnailHeight)), 160u);
-  EXPECT_EQ(Long(Find(items, PropertyTagThumbnailCompressedSize)), static_cast<uint32_t>(data->Length()));
+  EXPECT_EQ(Long(Find(items, PropertyTagThumbnailCompressedSize)),
+            static_cast<uint32_t>(data->Length()));
   TVxImage thumbnail;
   ASSERT_EQ(thumbnail.LoadFromMemory(data->Value.data(), data->Value.size()), TVxImageStatus::Ok);
   EXPECT_EQ(thumbnail.Width(), 160);
@@ -224,8 +225,10 @@ TEST(ImageDecode, RowsLandAtTheCallersStrideAndNothingBeyond) {
   std::vector<uint8_t> block(static_cast<size_t>(stride) * image.Height() + 16, 0xA5);
   ASSERT_EQ(image.ReadPixels(block.data(), stride), TVxImageStatus::Ok);
   for (int32_t y = 0; y < image.Height(); ++y)
-    for (int32_t i = image.Width() * 3; i < stride; ++i) ASSERT_EQ(block[y * stride + i], 0xA5) << y;
-  EXPECT_EQ(image.ReadPixels(block.data(), image.Width() * 3 - 1), TVxImageStatus::InvalidParameter);
+    for (int32_t i = image.Width() * 3; i < stride; ++i)
+      ASSERT_EQ(block[y * stride + i], 0xA5) << y;
+  EXPECT_EQ(image.ReadPixels(block.data(), image.Width() * 3 - 1),
+            TVxImageStatus::InvalidParameter);
 
   // The PNG and the JPEG of the sample are one picture.
   TVxPixelBuffer png, jpeg;
@@ -260,7 +263,8 @@ TEST(ImageDecode, TruncatedDamagedAndForeignFilesFailCleanly) {
 TEST(ImageDecode, OversizedImagesAreRefusedBeforeAllocating) {
   TVxPixelBuffer small(PixelFormat24, {0, 0, 8, 8});
   testsupport::FillPattern(small);
-  // Each header is patched to claim 60000 x 60000 pixels (3.6 G) over the few bytes of an 8 x 8 file.
+  // Each header is patched to claim 60000 x 60000 pixels (3.6 G) over the few bytes of an 8 x 8
+  // file.
   std::vector<uint8_t> bmp, jpeg;
   ASSERT_EQ(EncodeImage(small, "image/bmp", {}, bmp), TVxImageStatus::Ok);
   for (int i : {18, 22}) {
@@ -310,7 +314,8 @@ TEST(ImageThumbnail, JpegScaledDecodingLooksLikeTheFullDecode) {
 
   TVxPixelBuffer full, fromFull(PixelFormat24, {0, 0, 224, 224}), thumbnail;
   ASSERT_EQ(codectest::DecodeFile(SamplePath("portrait-large.jpg"), full), TVxImageStatus::Ok);
-  Resample(fromFull, fromFull.GetBounds(), fromFull.GetBounds(), TLanczosResampler(), full.GetBounds(), full);
+  Resample(fromFull, fromFull.GetBounds(), fromFull.GetBounds(), TLanczosResampler(),
+           full.GetBounds(), full);
   ASSERT_EQ(image.GetThumbnail(224, 224, thumbnail), TVxImageStatus::Ok);
   EXPECT_LT(codectest::MeanChannelDifference(thumbnail, fromFull), 3.0);
 }
