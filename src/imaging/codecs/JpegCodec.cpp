@@ -78,7 +78,11 @@ bool LooksLikeJpeg(TByteView file) {
   return file.Size >= 3 && file.Data[0] == 0xFF && file.Data[1] == 0xD8 && file.Data[2] == 0xFF;
 }
 
-TVxImageStatus ReadJpegHeader(TByteView file, TImageHeader &header) {
+namespace {
+
+// The header, and the output size when decoding at 1/denominator.
+TVxImageStatus InspectJpeg(TByteView file, int denominator, TImageHeader &header, int32_t &width,
+                           int32_t &height) {
   jpeg_decompress_struct info;
   TJpegError error;
   InstallErrorHandler(error);
@@ -94,29 +98,25 @@ TVxImageStatus ReadJpegHeader(TByteView file, TImageHeader &header) {
   header.Height = static_cast<int32_t>(info.image_height);
   header.DpiX = info.saw_JFIF_marker ? DensityToDpi(info.density_unit, info.X_density) : 0;
   header.DpiY = info.saw_JFIF_marker ? DensityToDpi(info.density_unit, info.Y_density) : 0;
-  jpeg_destroy_decompress(&info);
-  return CheckDimensions(header.Width, header.Height);
-}
-
-TVxImageStatus JpegScaledSize(TByteView file, int denominator, int32_t &width, int32_t &height) {
-  jpeg_decompress_struct info;
-  TJpegError error;
-  InstallErrorHandler(error);
-  info.err = &error.Manager;
-  if (setjmp(error.Jump)) {
-    jpeg_destroy_decompress(&info);
-    return TVxImageStatus::CorruptImage;
-  }
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, file.Data, SourceSize(file));
-  jpeg_read_header(&info, TRUE);
   info.scale_num = 1;
   info.scale_denom = static_cast<unsigned>(denominator);
   jpeg_calc_output_dimensions(&info);
   width = static_cast<int32_t>(info.output_width);
   height = static_cast<int32_t>(info.output_height);
   jpeg_destroy_decompress(&info);
-  return TVxImageStatus::Ok;
+  return CheckDimensions(header.Width, header.Height);
+}
+
+}  // namespace
+
+TVxImageStatus ReadJpegHeader(TByteView file, TImageHeader &header) {
+  int32_t width = 0, height = 0;
+  return InspectJpeg(file, 1, header, width, height);
+}
+
+TVxImageStatus JpegScaledSize(TByteView file, int denominator, int32_t &width, int32_t &height) {
+  TImageHeader header;
+  return InspectJpeg(file, denominator, header, width, height);
 }
 
 TVxImageStatus DecodeJpeg(TByteView file, int denominator, const TRowTarget &target) {

@@ -120,20 +120,16 @@ TVxImageStatus TVxImage::ParseHeader() {
   return TVxImageStatus::Ok;
 }
 
-float TVxImage::HorizontalResolution() const {
-  if (DpiX > 0 || Format != TVxRawFormat::Jpeg) return UsableDpi(DpiX);
-  // A JPEG without JFIF density may carry its resolution in EXIF.
+float TVxImage::ResolutionOf(float headerDpi, uint32_t exifTag) const {
+  if (headerDpi > 0 || Format != TVxRawFormat::Jpeg) return UsableDpi(headerDpi);
+  // A JPEG without JFIF density may carry its resolution in EXIF (unit 3: centimetres).
   const TVxPropertyItem *unit = PropertyItem(0x0128);
   const float scale = unit && unit->Value.size() >= 2 && unit->Value[0] == 3 ? 2.54f : 1.0f;
-  return UsableDpi(RationalValue(PropertyItem(0x011A)) * scale);
+  return UsableDpi(RationalValue(PropertyItem(exifTag)) * scale);
 }
 
-float TVxImage::VerticalResolution() const {
-  if (DpiY > 0 || Format != TVxRawFormat::Jpeg) return UsableDpi(DpiY);
-  const TVxPropertyItem *unit = PropertyItem(0x0128);
-  const float scale = unit && unit->Value.size() >= 2 && unit->Value[0] == 3 ? 2.54f : 1.0f;
-  return UsableDpi(RationalValue(PropertyItem(0x011B)) * scale);
-}
+float TVxImage::HorizontalResolution() const { return ResolutionOf(DpiX, 0x011A); }
+float TVxImage::VerticalResolution() const { return ResolutionOf(DpiY, 0x011B); }
 
 const TVxPropertyItems &TVxImage::PropertyItems() const {
   if (!Items) {

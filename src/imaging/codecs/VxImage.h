@@ -125,6 +125,7 @@ class TVxImage {
 
  private:
   TVxImageStatus ParseHeader();
+  float ResolutionOf(float headerDpi, uint32_t exifTag) const;
   void Reset();
 
   std::vector<uint8_t> Bytes;
