@@ -131,6 +131,12 @@ TVxImageStatus DecodeTiff(TByteView file, const TRowTarget &target) {
     return TVxImageStatus::InvalidParameter;
   }
   image.req_orientation = ORIENTATION_TOPLEFT;
+  // libtiff flips rows within each band; for bottom-up files the bands
+  // themselves must be stacked from the bottom of the target.
+  uint16_t orientation = ORIENTATION_TOPLEFT;
+  TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
+  const bool bottomUp = orientation == ORIENTATION_BOTLEFT || orientation == ORIENTATION_BOTRIGHT ||
+                        orientation == ORIENTATION_LEFTBOT || orientation == ORIENTATION_RIGHTBOT;
   // A band of rows at a time keeps the RGBA scratch small. Bands start on strip
   // or tile boundaries: some decoders (old-style JPEG) cannot start mid-strip.
   uint32_t unit = 0;
@@ -154,7 +160,7 @@ TVxImageStatus DecodeTiff(TByteView file, const TRowTarget &target) {
       }
       for (int32_t y = 0; y < rows; ++y) {
         const uint32_t *src = band.data() + static_cast<size_t>(y) * target.Width;
-        uint8_t *dst = target.Row(top + y);
+        uint8_t *dst = target.Row(bottomUp ? target.Height - top - rows + y : top + y);
         for (int32_t x = 0; x < target.Width; ++x, dst += 3) {
           dst[0] = static_cast<uint8_t>(TIFFGetB(src[x]));
           dst[1] = static_cast<uint8_t>(TIFFGetG(src[x]));

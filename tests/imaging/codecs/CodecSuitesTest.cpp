@@ -9,6 +9,8 @@
 #include <set>
 #include <string>
 
+#include <tiffio.h>
+
 #include "CodecTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -252,4 +254,30 @@ TEST(TiffSuite, PixelsMatchTheSuiteReferencePictures) {
     ASSERT_EQ(decoded.Height, expected.Height);
     EXPECT_EQ(codectest::MaxChannelDifference(decoded, expected), 0);
   }
+}
+
+TEST(TiffDecode, BottomUpFilesComeOutTopDownAcrossBands) {
+  // Taller than one band of the decoder; grey level = the row's place in the file.
+  testsupport::TempDir dir;
+  const fs::path path = dir / "bottom-up.tif";
+  constexpr uint32_t Width = 5, Height = 200;
+  TIFF *tiff = TIFFOpen(path.c_str(), "w");
+  ASSERT_NE(tiff, nullptr);
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, Width);
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, Height);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_BOTLEFT);
+  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 16);
+  for (uint32_t row = 0; row < Height; ++row) {
+    uint8_t line[Width];
+    std::memset(line, static_cast<int>(row), Width);
+    ASSERT_EQ(TIFFWriteScanline(tiff, line, row, 0), 1);
+  }
+  TIFFClose(tiff);
+  TVxPixelBuffer pixels;
+  ASSERT_EQ(DecodeFile(path, pixels), TVxImageStatus::Ok);
+  for (int32_t y = 0; y < static_cast<int32_t>(Height); ++y)
+    ASSERT_EQ(pixels.PixelAddress(2, y)[1], Height - 1 - y) << y;
 }
