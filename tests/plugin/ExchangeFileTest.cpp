@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "imaging/codecs/VxImage.h"
 #include "plugin/ExchangeFile.h"
 #include "plugin/FileMapping.h"
 #include "support/TestSupport.h"
@@ -188,6 +189,31 @@ TEST(ExchangeFile, ExifStreamIsOneWellFormedApp1Segment) {
   EXPECT_EQ(stream.back(), 0xD9);
   EXPECT_TRUE(BuildExifJpegStream(std::vector<uint8_t>(70000, 0)).empty());
   EXPECT_TRUE(BuildExifJpegStream({}).empty());
+}
+
+// The EXIF data of a JPEG's APP1 segment, as a host would put it into the trailer.
+std::vector<uint8_t> ExifOf(const std::filesystem::path &jpeg) {
+  const auto bytes = ReadAll(jpeg);
+  for (size_t i = 2; i + 10 < bytes.size();) {
+    const size_t length = static_cast<size_t>(bytes[i + 2]) << 8 | bytes[i + 3];
+    if (bytes[i + 1] == 0xE1 && std::memcmp(&bytes[i + 4], "Exif\0\0", 6) == 0)
+      return {bytes.begin() + static_cast<ptrdiff_t>(i + 10), bytes.begin() + static_cast<ptrdiff_t>(i + 2 + length)};
+    i += 2 + length;
+  }
+  return {};
+}
+
+TEST(ExchangeFile, ExifStreamOpensAndYieldsTheItems) {
+  const auto exif = ExifOf(testsupport::SamplePath("portrait.jpg"));
+  ASSERT_FALSE(exif.empty());
+  const auto stream = BuildExifJpegStream(exif);
+  TVxImage image;
+  ASSERT_EQ(image.LoadFromMemory(stream.data(), stream.size()), TVxImageStatus::Ok);
+  EXPECT_EQ(image.Width(), 8);
+  const TVxPropertyItem *make = image.PropertyItem(271);
+  ASSERT_NE(make, nullptr);
+  EXPECT_GT(make->Length(), 1);
+  EXPECT_NE(image.PropertyItem(306), nullptr);
 }
 
 TEST(FileMapping, ViewsSizesAndAccess) {
