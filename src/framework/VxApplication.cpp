@@ -10,6 +10,7 @@
 #include "platform/AppFolders.h"
 #include "platform/FileReplace.h"
 #include "platform/NamedMutex.h"
+#include "platform/ProgramPath.h"
 #include "platform/TerminationSignals.h"
 #include "settings/VxLocalizer.h"
 #include "framework/VxModule.h"

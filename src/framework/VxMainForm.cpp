@@ -10,7 +10,7 @@
 #include <QScreen>
 
 #include "framework/VxApplication.h"
-#include "platform/LanguageLocale.h"
+#include "platform/Locale.h"
 #include "settings/VxLocalizer.h"
 
 namespace {
@@ -185,7 +185,7 @@ QDockWidget *TMainForm::CreateDockablePanel() {
 }
 
 void TMainForm::SetLanguage(uint16_t id) {
-  const std::string locale = platform::LocaleNameForLanguageId(id);
+  const std::string locale = platform::LocaleNameFromLanguageId(id);
   if (!locale.empty()) QLocale::setDefault(QLocale(QString::fromStdString(locale)));
   Localizer().SetLanguage(id);
 }

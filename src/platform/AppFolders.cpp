@@ -31,13 +31,6 @@ std::optional<std::filesystem::path> HomeFolder() {
 
 }  // namespace
 
-std::filesystem::path ProgramPath() {
-  std::error_code error;
-  auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return {};
-  return path;
-}
-
 std::optional<std::filesystem::path> UserAppDataFolder() {
   if (auto config = AbsoluteFromEnvironment("XDG_CONFIG_HOME")) return config;
   if (auto home = HomeFolder()) return *home / ".config";

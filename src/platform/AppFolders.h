@@ -1,13 +1,10 @@
 #pragma once
-// Where the program lives and where per-user data goes.
+// Where per-user data goes.
 
 #include <filesystem>
 #include <optional>
 
 namespace platform {
-
-// The running program's own file.
-std::filesystem::path ProgramPath();
 
 // The per-user application-data folder: $XDG_CONFIG_HOME, else ~/.config
 // (XDG's default). Relative values are ignored, as XDG asks. Nothing when no
