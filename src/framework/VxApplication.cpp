@@ -31,8 +31,8 @@ TVxApplication *Application() { return TheApplication; }
 
 TVxApplication::TVxApplication()
     : CursorTable(std::make_unique<TVxCursorTable>()),
-      Mutex(std::make_unique<platform::NamedMutex>("VeloraMutexName")),
-      Signals(std::make_unique<platform::TerminationSignals>()) {
+      Signals(std::make_unique<platform::TerminationSignals>()),
+      Mutex(std::make_unique<platform::NamedMutex>("VeloraMutexName")) {
   Q_ASSERT(qobject_cast<QApplication *>(QCoreApplication::instance()));
   Q_ASSERT(!TheApplication);
   TheApplication = this;

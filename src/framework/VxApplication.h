@@ -132,8 +132,10 @@ class TVxApplication : public QObject {
   std::vector<TGuard> PostedGuards;  // beside each queued call
   TVxMessageBoxAnswerer Answerer;
   std::unique_ptr<TVxCursorTable> CursorTable;
-  std::unique_ptr<platform::NamedMutex> Mutex;
+  // Signals first: whoever sees the name held may already ask the program
+  // to close.
   std::unique_ptr<platform::TerminationSignals> Signals;
+  std::unique_ptr<platform::NamedMutex> Mutex;
   bool Running = false;
 
   friend class TVxForm;
