@@ -7,13 +7,13 @@
 
 #include "framework/VxCursors.h"
 #include "framework/VxMessageBox.h"
+#include "framework/VxModule.h"
 #include "platform/AppFolders.h"
 #include "platform/FileReplace.h"
 #include "platform/NamedMutex.h"
 #include "platform/ProgramPath.h"
 #include "platform/TerminationSignals.h"
 #include "settings/VxLocalizer.h"
-#include "framework/VxModule.h"
 #include "settings/VxSDF.h"
 #include "settings/VxStream.h"
 
@@ -193,7 +193,8 @@ void TVxApplication::Run() {
       if (alive) module.Initialize();
     });
   }
-  ForEachModule(LiveComponents(), [](IVxModule &module, const QPointer<QObject> &) { module.Start(); });
+  ForEachModule(LiveComponents(),
+                [](IVxModule &module, const QPointer<QObject> &) { module.Start(); });
 
   if (MainWin) {
     MainWin->show();
@@ -210,8 +211,9 @@ void TVxApplication::SaveConfiguration() {
   TVxMemoryStream stream;
   {
     TVxSDFWriter writer(&stream, false);
-    ForEachModule(LiveComponents(),
-                  [&](IVxModule &module, const QPointer<QObject> &) { module.SaveSettings(writer); });
+    ForEachModule(LiveComponents(), [&](IVxModule &module, const QPointer<QObject> &) {
+      module.SaveSettings(writer);
+    });
   }
   if (stream.Size() == 0) return;
   // A configuration that cannot be written is lost without a word.

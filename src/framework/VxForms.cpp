@@ -23,7 +23,8 @@ void Unsubscribe(T *self) {
 
 }  // namespace
 
-TVxForm::TVxForm(TVxApplication *owner) : QMainWindow(nullptr), OwnedByApplication(owner != nullptr) {
+TVxForm::TVxForm(TVxApplication *owner)
+    : QMainWindow(nullptr), OwnedByApplication(owner != nullptr) {
   if (owner) owner->InsertComponent(this);
 }
 

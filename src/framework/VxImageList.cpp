@@ -29,7 +29,8 @@ void TVxImageList::SetDisabledImage(int index, const QPixmap &image) {
 
 void TVxImageList::LoadSvgResources(const QString &folder, int count) {
   for (int index = 0; index < count; ++index) {
-    const QString name = QStringLiteral("%1/%2.svg").arg(folder).arg(index, 2, 10, QLatin1Char('0'));
+    const QString name =
+        QStringLiteral("%1/%2.svg").arg(folder).arg(index, 2, 10, QLatin1Char('0'));
     if (!QFile::exists(name)) continue;
     QIcon icon;
     // Crisp at the list's size and on screens with twice the pixel density.

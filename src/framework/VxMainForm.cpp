@@ -92,13 +92,13 @@ void TMainForm::PlaceAction(QWidget *parent, QAction *before, QAction *action) {
 }
 
 QAction *TMainForm::AddMenuItem(const QString &caption, const QKeySequence &shortcut,
-                                QAction *before, QMenu *parent, int imageIndex,
-                                THandler handler) {
+                                QAction *before, QMenu *parent, int imageIndex, THandler handler) {
   QWidget *container = parent ? static_cast<QWidget *>(parent) : Menu;
   auto *item = new QAction(caption, container);
   item->setShortcut(shortcut);
   if (imageIndex >= 0) item->setIcon(Images()->Icon(imageIndex));
-  if (handler) connect(item, &QAction::triggered, item, [handler = std::move(handler)] { handler(); });
+  if (handler)
+    connect(item, &QAction::triggered, item, [handler = std::move(handler)] { handler(); });
   PlaceAction(container, before, item);
   return item;
 }
@@ -133,7 +133,8 @@ void TMainForm::ConfigureToolbarAction(QToolBar *toolbar, QAction *before, const
   item->setText(caption);
   item->setToolTip(caption);
   if (imageIndex >= 0) item->setIcon(Images()->Icon(imageIndex));
-  if (handler) connect(item, &QAction::triggered, item, [handler = std::move(handler)] { handler(); });
+  if (handler)
+    connect(item, &QAction::triggered, item, [handler = std::move(handler)] { handler(); });
   PlaceAction(toolbar, before, item);
 }
 
@@ -147,7 +148,8 @@ void TMainForm::ConfigureToolbarWidget(QToolBar *toolbar, QAction *before, const
       button->setIconSize(Images()->ImageSize());
     }
     if (handler)
-      connect(button, &QAbstractButton::clicked, button, [handler = std::move(handler)] { handler(); });
+      connect(button, &QAbstractButton::clicked, button,
+              [handler = std::move(handler)] { handler(); });
   }
   toolbar->insertWidget(before, item);
 }
@@ -234,7 +236,8 @@ void TMainForm::UpdateToolbarToggleCaptions() {
   std::function<void(QMenu *)> walk = [&](QMenu *menu) {
     for (QAction *item : menu->actions()) {
       if (item->menu()) walk(item->menu());
-      if (auto *toolbar = qobject_cast<QToolBar *>(item->property(ToolbarProperty).value<QObject *>()))
+      if (auto *toolbar =
+              qobject_cast<QToolBar *>(item->property(ToolbarProperty).value<QObject *>()))
         item->setText(toolbar->windowTitle());
     }
   };
@@ -246,7 +249,8 @@ platform::WindowPlacement TMainForm::Placement() const {
   const Qt::WindowStates state = windowState();
   if (state & Qt::WindowMinimized) {
     placement.ShowCommand = platform::WindowPlacement::ShowMinimized;
-    if (state & Qt::WindowMaximized) placement.Flags = platform::WindowPlacement::RestoreToMaximized;
+    if (state & Qt::WindowMaximized)
+      placement.Flags = platform::WindowPlacement::RestoreToMaximized;
   } else if (state & Qt::WindowMaximized) {
     placement.ShowCommand = platform::WindowPlacement::ShowMaximized;
   }

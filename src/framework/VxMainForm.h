@@ -70,8 +70,8 @@ class TMainForm : public TVxForm {
   // `item` holds the new item while it is configured and is cleared again if
   // that fails.
   template <class TItem>
-  TItem *AddToolbarItem(QToolBar *toolbar, QAction *before, const QString &caption,
-                        int imageIndex, THandler handler, TItem *&item);
+  TItem *AddToolbarItem(QToolBar *toolbar, QAction *before, const QString &caption, int imageIndex,
+                        THandler handler, TItem *&item);
   // The toolbar's action that stands for a widget item (for `before`).
   static QAction *ToolbarActionOf(QToolBar *toolbar, QWidget *item);
   // Adds the bitmap resource `name` to Images (an image without alpha takes

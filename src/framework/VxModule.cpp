@@ -7,7 +7,9 @@ TVxModule::TVxModule(QObject *owner) : QObject(owner) {}
 
 TVxModule::~TVxModule() { Localizer().UnsubscribeLocalize(TVxMethod(this, &TVxModule::Localize)); }
 
-void TVxModule::Initialize() { Localizer().SubscribeLocalize(TVxMethod(this, &TVxModule::Localize)); }
+void TVxModule::Initialize() {
+  Localizer().SubscribeLocalize(TVxMethod(this, &TVxModule::Localize));
+}
 
 TVxModuleWithControls::~TVxModuleWithControls() {
   if (TVxApplication *application = Application())

@@ -1,8 +1,8 @@
 #include "platform/AppFolders.h"
 
-#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
+#include <cstdlib>
 #include <vector>
 
 namespace platform {

@@ -1,11 +1,11 @@
 #include "platform/FileReplace.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <string>
 
 namespace platform {
 

@@ -1,9 +1,9 @@
 #include "platform/NamedMutex.h"
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <cstdlib>
 
 namespace platform {
 
@@ -11,10 +11,10 @@ namespace {
 
 std::filesystem::path LockFileFor(const std::string &name) {
   const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/') return std::filesystem::path(runtime) / (name + ".lock");
+  if (runtime != nullptr && runtime[0] == '/')
+    return std::filesystem::path(runtime) / (name + ".lock");
   // The temporary folder is shared by every user: the name carries the user.
-  return std::filesystem::temp_directory_path() /
-         (name + "-" + std::to_string(getuid()) + ".lock");
+  return std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getuid()) + ".lock");
 }
 
 }  // namespace

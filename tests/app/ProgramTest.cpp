@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/NamedMutex.h"
@@ -26,7 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr TVxGUID MainWindowSection = TVxGUID::FromLiteral("{7AF6D7FF-618B-41D9-882E-419D500DF28B}");
+constexpr TVxGUID MainWindowSection =
+    TVxGUID::FromLiteral("{7AF6D7FF-618B-41D9-882E-419D500DF28B}");
 
 class ProgramTest : public ::testing::Test {
  protected:

@@ -41,7 +41,8 @@ void UiTest::SetUp() {
 
 void UiTest::TearDown() {
   App.reset();
-  InstallLocalizer(std::make_unique<TVxLocalizer>(std::vector<std::filesystem::path>{}, uint16_t{1033}));
+  InstallLocalizer(
+      std::make_unique<TVxLocalizer>(std::vector<std::filesystem::path>{}, uint16_t{1033}));
 }
 
 }  // namespace uitest

@@ -1,6 +1,6 @@
 #include <QEventLoop>
-#include <algorithm>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <stdexcept>
 #include <string>

@@ -32,7 +32,8 @@ void WriteSheet(TVxImageList &images, TVxCursorTable &cursors) {
   QPainter painter(&sheet);
   int cell = 0;
   for (int index : UsedImages) {
-    painter.drawPixmap((cell % 10) * 40 + 8, (cell / 10) * 40 + 8, images.Icon(index).pixmap(24, 24));
+    painter.drawPixmap((cell % 10) * 40 + 8, (cell / 10) * 40 + 8,
+                       images.Icon(index).pixmap(24, 24));
     ++cell;
   }
   cell = 30;
@@ -53,7 +54,8 @@ TEST_F(ArtworkTest, EveryImageTheProductUsesIsDrawn) {
   TVxImageList &images = *common.New24TBXImageList;
   EXPECT_EQ(images.ImageSize(), QSize(24, 24));
   for (int index = 0; index < images.Count(); ++index) {
-    const bool used = std::find(std::begin(UsedImages), std::end(UsedImages), index) != std::end(UsedImages);
+    const bool used =
+        std::find(std::begin(UsedImages), std::end(UsedImages), index) != std::end(UsedImages);
     ASSERT_EQ(!images.IsEmpty(index), used) << index;
     if (!used) continue;
     const QImage picture = images.Icon(index).pixmap(24, 24).toImage();
@@ -89,9 +91,9 @@ TEST_F(ArtworkTest, CursorTableHoldsTheProgramsCursorsAndTheSystemShapes) {
     Qt::CursorShape Shape;
   };
   const Case system[] = {
-      {0, Qt::ArrowCursor},      {-1, Qt::BlankCursor},    {-3, Qt::CrossCursor},
-      {-6, Qt::SizeBDiagCursor}, {-7, Qt::SizeVerCursor},  {-8, Qt::SizeFDiagCursor},
-      {-9, Qt::SizeHorCursor},   {-11, Qt::WaitCursor},    {-22, Qt::SizeAllCursor},
+      {0, Qt::ArrowCursor},      {-1, Qt::BlankCursor},   {-3, Qt::CrossCursor},
+      {-6, Qt::SizeBDiagCursor}, {-7, Qt::SizeVerCursor}, {-8, Qt::SizeFDiagCursor},
+      {-9, Qt::SizeHorCursor},   {-11, Qt::WaitCursor},   {-22, Qt::SizeAllCursor},
   };
   for (const Case &c : system) EXPECT_EQ(ScreenCursor(c.Index).shape(), c.Shape) << c.Index;
 }

@@ -184,8 +184,8 @@ TEST_F(MainFormTest, MenuItemsGoInFrontOfTheirBeforeItemOrAtTheEnd) {
   int clicks = 0;
   QAction *open = Form->AddMenuItem("Open", QKeySequence::Open, Form->FileMenuSeparator,
                                     Form->FileMenuItem, 3, [&clicks] { ++clicks; });
-  Form->AddMenuItem("Last", {}, Form->ViewMenuSeparator /* not in File */, Form->FileMenuItem,
-                    -1, nullptr);
+  Form->AddMenuItem("Last", {}, Form->ViewMenuSeparator /* not in File */, Form->FileMenuItem, -1,
+                    nullptr);
   Form->AddSeparator(Form->FileMenuItem, open);
   QMenu *edit = Form->AddSubmenu("Edit", nullptr, Form->ViewMenuItem->menuAction());
   Form->AddMenuItem("Top level", {}, nullptr, nullptr, -1, nullptr);
@@ -219,8 +219,10 @@ TEST_F(MainFormTest, ToolbarsGetAToggleAndItemsOfAnyClass) {
   int clicks = 0;
   QAction *save = nullptr;
   QToolButton *zoom = nullptr;
-  Form->AddToolbarItem(toolbar, nullptr, "Save", -1, [&clicks] { clicks += 1; }, save);
-  Form->AddToolbarItem(toolbar, save, "Zoom", -1, [&clicks] { clicks += 10; }, zoom);
+  Form->AddToolbarItem(
+      toolbar, nullptr, "Save", -1, [&clicks] { clicks += 1; }, save);
+  Form->AddToolbarItem(
+      toolbar, save, "Zoom", -1, [&clicks] { clicks += 10; }, zoom);
   QAction *undo = nullptr;
   Form->AddToolbarItem(toolbar, TMainForm::ToolbarActionOf(toolbar, zoom), "Undo", -1, nullptr,
                        undo);

@@ -55,9 +55,14 @@ TEST_F(MessageBoxTest, AnswersAreTheButtonIdentifiers) {
     int Answer;
   };
   const Case cases[] = {
-      {0, B::Ok, IdOk},          {1, B::Cancel, IdCancel}, {36, B::Yes, IdYes},
-      {36, B::No, IdNo},         {51, B::Cancel, IdCancel}, {52, B::No, IdNo},
-      {51, B::NoButton, IdCancel}, {36, B::NoButton, IdNo},  // closed without choosing
+      {0, B::Ok, IdOk},
+      {1, B::Cancel, IdCancel},
+      {36, B::Yes, IdYes},
+      {36, B::No, IdNo},
+      {51, B::Cancel, IdCancel},
+      {52, B::No, IdNo},
+      {51, B::NoButton, IdCancel},
+      {36, B::NoButton, IdNo},  // closed without choosing
   };
   for (const Case &c : cases) {
     AnswerNextBox(c.Pressed);

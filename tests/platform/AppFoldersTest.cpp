@@ -39,7 +39,8 @@ TEST(ConfigFile, LivesInAFolderNamedAfterTheProgram) {
     fs::path Expected;
   };
   const Case cases[] = {
-      {"/opt/velora/bin/velora", fs::path("/home/ann/.config"), "/home/ann/.config/velora/velora.cfg"},
+      {"/opt/velora/bin/velora", fs::path("/home/ann/.config"),
+       "/home/ann/.config/velora/velora.cfg"},
       {"/opt/Velora.bin", fs::path("/cfg"), "/cfg/Velora/Velora.cfg"},
       {"/opt/velora/bin/velora", std::nullopt, "/opt/velora/bin/velora.cfg"},
       {"/opt/velora/bin/velora.exe", std::nullopt, "/opt/velora/bin/velora.cfg"},

@@ -10,10 +10,10 @@ TEST(LocaleNameFromLanguageId, NamesTheLanguageOfAnIdentifier) {
     const char *Name;
   };
   const Case cases[] = {
-      {1033, "en"}, {2057, "en"},     // English, and British English by its language
-      {1031, "de"}, {2055, "de"},     // German, Swiss German
+      {1033, "en"},    {2057, "en"},  // English, and British English by its language
+      {1031, "de"},    {2055, "de"},  // German, Swiss German
       {1046, "pt-BR"}, {1028, "zh-TW"}, {2052, "zh"},
-      {0, ""},      {0x7F, ""},       // no language, an unknown one
+      {0, ""},         {0x7F, ""},  // no language, an unknown one
   };
   for (const Case &c : cases) EXPECT_EQ(platform::LocaleNameFromLanguageId(c.Id), c.Name) << c.Id;
 }

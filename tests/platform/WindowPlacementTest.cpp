@@ -17,11 +17,11 @@ TEST(WindowPlacement, KeepsTheWindowsRecordLayout) {
   p.Bottom = 0x12345;
   const auto bytes = p.ToBytes();
   const std::vector<uint8_t> expected = {
-      44, 0, 0, 0,  0,    0,    0,    0,    3,    0, 0, 0,  // length, flags, show command
-      0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,          // minimised position
-      0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,          // maximised position
-      0xF8, 0xFF, 0xFF, 0xFF, 20,   0,    0,    0,             // normal left, top
-      0xE8, 0x03, 0,    0,    0x45, 0x23, 0x01, 0,             // normal right, bottom
+      44,   0,    0,    0,    0,    0,    0,    0,    3, 0, 0, 0,  // length, flags, show command
+      0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,              // minimised position
+      0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,              // maximised position
+      0xF8, 0xFF, 0xFF, 0xFF, 20,   0,    0,    0,                 // normal left, top
+      0xE8, 0x03, 0,    0,    0x45, 0x23, 0x01, 0,                 // normal right, bottom
   };
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), expected);
   EXPECT_EQ(WindowPlacement::FromBytes(bytes.data(), bytes.size()), p);
