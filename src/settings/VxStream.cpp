@@ -22,7 +22,7 @@ TVxMemoryStream::TVxMemoryStream(const void *bytes, size_t count)
     : Bytes(static_cast<const uint8_t *>(bytes), static_cast<const uint8_t *>(bytes) + count) {}
 
 size_t TVxMemoryStream::Read(void *buffer, size_t count) {
-  if (Pos >= Bytes.size()) return 0;
+  if (count == 0 || Pos >= Bytes.size()) return 0;
   const size_t n = std::min(count, Bytes.size() - Pos);
   std::memcpy(buffer, Bytes.data() + Pos, n);
   Pos += n;

@@ -135,6 +135,7 @@ TEST(SDFReader, ReadsBackAWrittenTree) {
     w.WriteString(2, u"second");
     w.EndNode();
     w.WriteInteger(5, 55);  // an element may share a node's identifier
+    w.WriteString(6, u"");
     w.EndNode();
     w.WriteInteger(9, 99);
   });
@@ -161,6 +162,9 @@ TEST(SDFReader, ReadsBackAWrittenTree) {
   EXPECT_EQ(Bytes(back, back + 5), Bytes(blob, blob + 5));
   EXPECT_TRUE(reader.ReadInteger(5, number));
   EXPECT_EQ(number, 55);
+  text = u"not yet read";
+  EXPECT_TRUE(reader.ReadString(6, text));
+  EXPECT_EQ(text, u"");
 
   ASSERT_TRUE(reader.OpenNode(5));
   int32_t count = 0;
