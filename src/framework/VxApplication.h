@@ -146,13 +146,7 @@ TVxApplication *Application();
 
 template <class T>
 void TVxApplication::CreateForm(T *&reference) {
-  reference = nullptr;
-  try {
-    reference = new T(this);
-  } catch (...) {
-    reference = nullptr;
-    throw;
-  }
+  CreateModule(reference);
   if constexpr (std::is_base_of_v<QWidget, T>) {
     if (!MainWin) SetMainWindow(reference);
   }

@@ -5,23 +5,18 @@
 #include "framework/VxApplication.h"
 #include "settings/VxLocalizer.h"
 
-namespace {
-
-template <class T>
-void Subscribe(T *self) {
-  Localizer().SubscribeLocalize(TVxMethod(self, &T::Localize));
+TVxFormModule::~TVxFormModule() {
+  Localizer().UnsubscribeLocalize(TVxMethod(this, &TVxFormModule::Localize));
   if (TVxApplication *application = Application())
-    application->AddIdleHandler(TVxMethod(self, &T::UpdateControls));
+    application->RemoveIdleHandler(TVxMethod(this, &TVxFormModule::UpdateControls));
 }
 
-template <class T>
-void Unsubscribe(T *self) {
-  Localizer().UnsubscribeLocalize(TVxMethod(self, &T::Localize));
+void TVxFormModule::Initialize() {
+  Initialized = true;
+  Localizer().SubscribeLocalize(TVxMethod(this, &TVxFormModule::Localize));
   if (TVxApplication *application = Application())
-    application->RemoveIdleHandler(TVxMethod(self, &T::UpdateControls));
+    application->AddIdleHandler(TVxMethod(this, &TVxFormModule::UpdateControls));
 }
-
-}  // namespace
 
 TVxForm::TVxForm(TVxApplication *owner)
     : QMainWindow(nullptr), OwnedByApplication(owner != nullptr) {
@@ -30,20 +25,13 @@ TVxForm::TVxForm(TVxApplication *owner)
 
 TVxForm::TVxForm(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags) {}
 
-TVxForm::~TVxForm() { Unsubscribe(this); }
-
-void TVxForm::Initialize() {
-  Initialized = true;
-  Subscribe(this);
-}
-
 bool TVxForm::event(QEvent *event) {
   if (event->type() == VxPostedCallEvent) {
     if (TVxApplication *application = Application()) application->RunPostedCall();
     return true;
   }
   // A form nobody initialized still gets its texts before it shows.
-  if (event->type() == QEvent::Polish && !Initialized && !OwnedByApplication) Initialize();
+  if (event->type() == QEvent::Polish && !IsInitialized() && !OwnedByApplication) Initialize();
   return QMainWindow::event(event);
 }
 
@@ -60,16 +48,13 @@ void TVxForm::closeEvent(QCloseEvent *event) {
 
 TVxFrame::TVxFrame(QWidget *parent) : QFrame(parent) {}
 
-TVxFrame::~TVxFrame() { Unsubscribe(this); }
-
 void TVxFrame::Initialize() {
-  Initialized = true;
+  TVxFormModule::Initialize();
   Enabled = true;
-  Subscribe(this);
 }
 
 bool TVxFrame::event(QEvent *event) {
-  if (event->type() == QEvent::Polish && !Initialized) Initialize();
+  if (event->type() == QEvent::Polish && !IsInitialized()) Initialize();
   return QFrame::event(event);
 }
 

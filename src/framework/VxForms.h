@@ -10,27 +10,41 @@
 
 class TVxApplication;
 
-// A window of the program. One owned by the application is driven by Run;
-// any other runs its own Initialize once it is constructed (CreateOwned), at
-// the latest before it is first shown.
-class TVxForm : public QMainWindow, public IVxModule {
-  Q_OBJECT
+// The protocol operations windows and option panels share, with their
+// defaults: all do nothing but Initialize, which subscribes Localize (so it
+// runs at once and after every language change) and UpdateControls (on every
+// idle moment). Destruction ends both subscriptions.
+class TVxFormModule : public IVxModule {
  public:
-  // Owned by the application.
-  explicit TVxForm(TVxApplication *owner);
-  // Owned by `parent` (or by whoever deletes it).
-  explicit TVxForm(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
-  ~TVxForm() override;
+  TVxFormModule() = default;
+  TVxFormModule(const TVxFormModule &) = delete;
+  TVxFormModule &operator=(const TVxFormModule &) = delete;
+  virtual ~TVxFormModule();
 
   virtual void Localize() {}
   virtual void UpdateControls() {}
   void LoadSettings(TVxSDFReader &) override {}
   void SaveSettings(TVxSDFWriter &) override {}
   void Start() override {}
-  // Subscribes Localize (which runs at once) and UpdateControls.
   void Initialize() override;
 
   bool IsInitialized() const { return Initialized; }
+
+ private:
+  bool Initialized = false;
+};
+
+// A window of the program. One owned by the application is driven by Run;
+// any other runs its own Initialize once it is constructed (CreateOwned), at
+// the latest before it is first shown.
+class TVxForm : public QMainWindow, public TVxFormModule {
+  Q_OBJECT
+ public:
+  // Owned by the application.
+  explicit TVxForm(TVxApplication *owner);
+  // Owned by `parent` (or by whoever deletes it).
+  explicit TVxForm(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+
   bool IsOwnedByApplication() const { return OwnedByApplication; }
 
  protected:
@@ -40,27 +54,18 @@ class TVxForm : public QMainWindow, public IVxModule {
   void closeEvent(QCloseEvent *event) override;
 
  private:
-  bool Initialized = false;
   bool OwnedByApplication = false;
 };
 
 // An options panel embedded in a window.
-class TVxFrame : public QFrame, public IVxModule {
+class TVxFrame : public QFrame, public TVxFormModule {
   Q_OBJECT
  public:
   explicit TVxFrame(QWidget *parent = nullptr);
-  ~TVxFrame() override;
 
-  virtual void Localize() {}
-  virtual void UpdateControls() {}
-  void LoadSettings(TVxSDFReader &) override {}
-  void SaveSettings(TVxSDFWriter &) override {}
-  void Start() override {}
-  // Subscribes Localize (which runs at once) and UpdateControls; the
-  // controls count as enabled from here on.
+  // The inherited pass; the controls count as enabled from here on.
   void Initialize() override;
 
-  bool IsInitialized() const { return Initialized; }
   bool ControlsEnabled() const { return Enabled; }
   // Enables or disables every control of the frame, nested ones included.
   // Nothing happens when the state is already `on`.
@@ -70,7 +75,6 @@ class TVxFrame : public QFrame, public IVxModule {
   bool event(QEvent *event) override;
 
  private:
-  bool Initialized = false;
   bool Enabled = false;
 };
 

@@ -9,30 +9,29 @@
 
 namespace {
 
-class TCountingForm : public TVxForm {
+template <class TBase>
+class TCounting : public TBase {
  public:
-  using TVxForm::TVxForm;
+  using TBase::TBase;
   void Localize() override { ++Localized; }
   void UpdateControls() override { ++Updates; }
   int Localized = 0;
   int Updates = 0;
+};
+
+class TCountingForm : public TCounting<TVxForm> {
+ public:
+  using TCounting::TCounting;
   int LocalizedWhenShown = -1;
 
  protected:
   void showEvent(QShowEvent *event) override {
     LocalizedWhenShown = Localized;
-    TVxForm::showEvent(event);
+    TCounting::showEvent(event);
   }
 };
 
-class TCountingFrame : public TVxFrame {
- public:
-  using TVxFrame::TVxFrame;
-  void Localize() override { ++Localized; }
-  void UpdateControls() override { ++Updates; }
-  int Localized = 0;
-  int Updates = 0;
-};
+using TCountingFrame = TCounting<TVxFrame>;
 
 using FormsTest = uitest::UiTest;
 
