@@ -3,10 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -25,21 +26,39 @@ std::map<int32_t, std::string> StringsOf(const std::string &fileName) {
   std::map<int32_t, std::string> strings;
   TVxLocalStringList table;
   LoadStrings(file, table);
-  static const std::regex number(R"(-?\d{1,9})");
   for (const auto &[name, value] : file.SectionLines("Strings")) {
-    if (!std::regex_match(name, number)) continue;
+    const bool numeric =
+        !name.empty() && name.size() < 10 &&
+        std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!numeric) continue;
     const std::string *text = table.Find(std::stoi(name));
     if (text) strings[std::stoi(name)] = *text;
   }
   return strings;
 }
 
+bool IsIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
 // The literal string numbers passed to LocalizedString in the given text.
 std::set<int32_t> NumbersAskedFor(const std::string &source) {
-  static const std::regex call(R"(\bLocalizedString\s*\(\s*(-?\d+))");
+  static const std::string name = "LocalizedString";
   std::set<int32_t> numbers;
-  for (std::sregex_iterator it(source.begin(), source.end(), call), end; it != end; ++it)
-    numbers.insert(std::stoi((*it)[1]));
+  for (size_t at = source.find(name); at != std::string::npos; at = source.find(name, at + 1)) {
+    if (at > 0 && IsIdentifierChar(source[at - 1])) continue;
+    size_t i = at + name.size();
+    const auto skipBlanks = [&] {
+      while (i < source.size() && std::isspace(static_cast<unsigned char>(source[i]))) ++i;
+    };
+    skipBlanks();
+    if (i >= source.size() || source[i] != '(') continue;
+    ++i;
+    skipBlanks();
+    const size_t start = i;
+    if (i < source.size() && source[i] == '-') ++i;
+    const size_t digits = i;
+    while (i < source.size() && std::isdigit(static_cast<unsigned char>(source[i]))) ++i;
+    if (i > digits) numbers.insert(std::stoi(source.substr(start, i - start)));
+  }
   return numbers;
 }
 
