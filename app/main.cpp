@@ -1,10 +1,18 @@
-// The editor program. Until the main window exists it reports what it can
-// already do with the photograph it was given.
+// The editor program.
 
-#include <cstdio>
+#include <QApplication>
+
+#include "framework/CommonData.h"
+#include "framework/Model.h"
+#include "framework/VxApplication.h"
 
 int main(int argc, char **argv) {
-  std::printf("Velora: the pixel core and property bags are built; the editor window comes next.\n");
-  if (argc > 1) std::printf("It will open %s.\n", argv[1]);
-  return 0;
+  QApplication toolkit(argc, argv);
+  TVxApplication application;
+  application.Initialize();
+  application.SetTitle(QStringLiteral("Velora"));
+  application.CreateForm(CommonDataModule);
+  application.CreateForm(Module);
+  application.Run();
+  return application.ExitCode();
 }

@@ -56,6 +56,19 @@ std::string IconvName(uint32_t codePage) {
 
 }  // namespace
 
+std::string LocaleNameFromLanguageId(uint16_t id) {
+  auto name = [](const LanguageEntry &entry) {
+    return entry.Territory ? std::string(entry.Language) + "-" + entry.Territory
+                           : std::string(entry.Language);
+  };
+  for (const LanguageEntry &entry : Languages)
+    if (entry.Id == id) return name(entry);
+  // The low ten bits name the language, the rest its region.
+  for (const LanguageEntry &entry : Languages)
+    if ((entry.Id & 0x3FF) == (id & 0x3FF)) return entry.Language;
+  return {};
+}
+
 uint16_t LanguageIdFromLocale(std::string_view locale) {
   // language[_territory][.codeset][@modifier]
   const size_t cut = locale.find_first_of(".@");

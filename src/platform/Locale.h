@@ -15,6 +15,11 @@ namespace platform {
 // and an empty name are English; an unknown language is 0.
 uint16_t LanguageIdFromLocale(std::string_view locale);
 
+// The other way round: a BCP 47 name ("de", "pt-BR") for a language
+// identifier; its primary language decides when the identifier itself is not
+// listed. Empty for an unknown language.
+std::string LocaleNameFromLanguageId(uint16_t id);
+
 // The first non-empty of LC_ALL, LC_MESSAGES and LANG, mapped as above.
 uint16_t UserDefaultLanguage();
 

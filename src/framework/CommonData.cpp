@@ -1,0 +1,22 @@
+#include "framework/CommonData.h"
+
+TCommonDataModule *CommonDataModule = nullptr;
+
+namespace {
+
+// One past the highest index the product's toolbars use.
+constexpr int ImageCount = 98;
+
+}  // namespace
+
+TCommonDataModule::TCommonDataModule(QObject *owner) : QObject(owner) {
+  setObjectName(QStringLiteral("CommonDataModule"));
+  New24TBXImageList = new TVxImageList(24, 24, this);
+  New24TBXImageList->setObjectName(QStringLiteral("New24TBXImageList"));
+  New24TBXImageList->LoadSvgResources(QStringLiteral(":/icons/24"), ImageCount);
+  if (!CommonDataModule) CommonDataModule = this;
+}
+
+TCommonDataModule::~TCommonDataModule() {
+  if (CommonDataModule == this) CommonDataModule = nullptr;
+}

@@ -1,0 +1,170 @@
+#pragma once
+// The application object: owns the modules and forms, drives them through the
+// start-up protocol, runs idle updates and deferred calls, and writes the
+// configuration at exit.
+
+#include <QEvent>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "framework/VxMethodList.h"
+
+class TVxCursorTable;
+namespace platform {
+class NamedMutex;
+class TerminationSignals;
+}  // namespace platform
+
+// The deferred-call event every framework form handles: one queued call runs
+// per event.
+inline constexpr QEvent::Type VxPostedCallEvent = static_cast<QEvent::Type>(QEvent::User + 100);
+
+// Answers of MessageBox.
+enum : int { IdOk = 1, IdCancel = 2, IdAbort = 3, IdRetry = 4, IdIgnore = 5, IdYes = 6, IdNo = 7 };
+
+// Replaces the modal message box, e.g. so that tests answer it. Receives the
+// text, caption and flags; returns the answer.
+using TVxMessageBoxAnswerer =
+    std::function<int(const QString &text, const QString &caption, int flags)>;
+
+class TVxApplication : public QObject {
+  Q_OBJECT
+ public:
+  // Needs a QApplication. Becomes the one application object (Application())
+  // until destroyed; loads the program's cursors, holds the named mutex and
+  // turns SIGTERM and SIGINT into closing the main window.
+  TVxApplication();
+  // Destroys the owned components, the last created first.
+  ~TVxApplication() override;
+
+  void Initialize() {}
+
+  QString Title() const { return AppTitle; }
+  // Emits TitleChanged afterwards.
+  void SetTitle(const QString &title);
+
+  // Constructs T with the application as owner and stores it in `reference`
+  // (cleared when the constructor throws; the error propagates). The first
+  // window created this way becomes the main window.
+  template <class T>
+  void CreateForm(T *&reference);
+  template <class T>
+  T *CreateModule(T *&reference);
+  template <class T>
+  T *CreateModule();
+
+  // The owned components in creation order: QObject children of the
+  // application and the top-level windows it owns.
+  int ComponentCount() const;
+  QObject *Component(int index) const;
+  // Takes ownership of a top-level window (QWidget parents must be widgets, so
+  // windows cannot be QObject children of the application).
+  void InsertComponent(QWidget *window);
+
+  QWidget *MainWindow() const { return MainWin; }
+  void SetMainWindow(QWidget *window);
+
+  // Modal message box captioned with the title. Flags: buttons in the low
+  // four bits (0 OK, 1 OK/Cancel, 2 Abort/Retry/Ignore, 3 Yes/No/Cancel,
+  // 4 Yes/No, 5 Retry/Cancel), icon in the next four (16 error, 32 question,
+  // 48 warning, 64 information), default button in bits 8 and 9. Returns
+  // IdOk, IdCancel, IdYes, IdNo...
+  int MessageBox(const QString &text, int flags);
+  int MessageBox(const QString &text, const QString &caption, int flags);
+  void SetMessageBoxAnswerer(TVxMessageBoxAnswerer answerer) { Answerer = std::move(answerer); }
+
+  // Runs `method` later on this thread, after the current event, one queued
+  // call per deferred-call event, first in first out. Dropped when there is
+  // no main window yet, or when `component` is destroyed before its turn.
+  void PostCall(const TVxMethod &method, QObject *component = nullptr);
+  // Runs the first queued call; what the main window does on the deferred-call event.
+  void RunPostedCall();
+
+  // Idle handlers run once, in subscription order, whenever the event loop
+  // is about to wait.
+  void AddIdleHandler(const TVxMethod &method) { IdleHandlers.Add(method); }
+  void RemoveIdleHandler(const TVxMethod &method) { IdleHandlers.Remove(method); }
+  void DoIdle();
+
+  // The per-user configuration file.
+  std::filesystem::path ConfigFileName() const;
+
+  // Loads settings and initializes every owned module in creation order,
+  // starts them, runs the event loop until the main window closes, and writes
+  // every module's settings into a new configuration file.
+  void Run();
+
+  int ExitCode() const { return Code; }
+  void SetExitCode(int code) { Code = code; }
+
+  TVxCursorTable &Cursors() { return *CursorTable; }
+
+ signals:
+  void TitleChanged();
+
+ protected:
+  void childEvent(QChildEvent *event) override;
+
+ private:
+  std::vector<QObject *> LiveComponents() const;
+  void Forget(QObject *component);
+  void OnMainWindowClosed();
+  void CloseMainWindow();
+  void SaveConfiguration();
+
+  QString AppTitle;
+  int Code = 0;
+  std::vector<QPointer<QObject>> Owned;
+  QPointer<QWidget> MainWin;
+  TVxMethodList IdleHandlers;
+  bool InIdle = false;
+  TVxMethodList PostedCalls;
+  struct TGuard {
+    bool Guarded = false;
+    QPointer<QObject> Component;
+  };
+  std::vector<TGuard> PostedGuards;  // beside each queued call
+  TVxMessageBoxAnswerer Answerer;
+  std::unique_ptr<TVxCursorTable> CursorTable;
+  // Signals first: whoever sees the name held may already ask the program
+  // to close.
+  std::unique_ptr<platform::TerminationSignals> Signals;
+  std::unique_ptr<platform::NamedMutex> Mutex;
+  bool Running = false;
+
+  friend class TVxForm;
+};
+
+// The one application object; null before it exists and after it is gone.
+TVxApplication *Application();
+
+template <class T>
+void TVxApplication::CreateForm(T *&reference) {
+  CreateModule(reference);
+  if constexpr (std::is_base_of_v<QWidget, T>) {
+    if (!MainWin) SetMainWindow(reference);
+  }
+}
+
+template <class T>
+T *TVxApplication::CreateModule(T *&reference) {
+  reference = nullptr;
+  try {
+    reference = new T(this);
+  } catch (...) {
+    reference = nullptr;
+    throw;
+  }
+  return reference;
+}
+
+template <class T>
+T *TVxApplication::CreateModule() {
+  return new T(this);
+}

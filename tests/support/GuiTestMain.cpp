@@ -1,0 +1,13 @@
+// main() of the GUI test programs: widgets need a QApplication before any test
+// runs. CTest sets QT_QPA_PLATFORM=offscreen; run by hand, it is set here too.
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <cstdlib>
+
+int main(int argc, char **argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication application(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
