@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "UiFixture.h"
+#include "support/UiFixture.h"
 #include "framework/VxMainForm.h"
 #include "framework/VxModule.h"
 #include "platform/ProgramPath.h"

@@ -2,7 +2,7 @@
 #include <QPainter>
 #include <cstdlib>
 
-#include "UiFixture.h"
+#include "support/UiFixture.h"
 #include "framework/CommonData.h"
 #include "framework/VxCursors.h"
 

@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "UiFixture.h"
+#include "support/UiFixture.h"
 #include "framework/VxForms.h"
 #include "settings/VxLocalizer.h"
 

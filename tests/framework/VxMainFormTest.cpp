@@ -7,7 +7,7 @@
 #include <QUrl>
 #include <stdexcept>
 
-#include "UiFixture.h"
+#include "support/UiFixture.h"
 #include "framework/VxMainForm.h"
 #include "settings/VxLocalizer.h"
 #include "settings/VxStream.h"

@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "UiFixture.h"
+#include "support/UiFixture.h"
 #include "framework/VxMessageBox.h"
 
 namespace {

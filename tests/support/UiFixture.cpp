@@ -1,4 +1,4 @@
-#include "UiFixture.h"
+#include "support/UiFixture.h"
 
 #include <QCoreApplication>
 #include <QLocale>
