@@ -92,7 +92,7 @@ void TFakeTool::EndEdit() {
 }
 
 void TFakeTool::Paint(TVxGraphicsDocument &document, const TVxRect &rect, uint8_t value) {
-  document.BeginToolEdit(this);
+  if (!document.IsEditing() || document.EditTool() != this) document.BeginToolEdit(this);
   EditDocument = &document;
   TVxPixels &image = *document.ImagePixels();
   const TVxRect inside = IntersectRect(rect, image.GetBounds());

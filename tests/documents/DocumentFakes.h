@@ -61,9 +61,7 @@ class TTestDocument : public TVxGraphicsDocument {
   bool WithView = true;
 
  protected:
-  IVxGraphicsDocumentView *NewGraphicsView() override {
-    return WithView ? new TFakeView : nullptr;
-  }
+  IVxGraphicsDocumentView *NewGraphicsView() override { return WithView ? new TFakeView : nullptr; }
 };
 
 // Logs every notification as one line into a log shared by all tools.
@@ -85,7 +83,7 @@ class TFakeTool : public QObject, public IVxGraphicsDocumentClient {
   void EndEdit() override;
   void SetImagePixels(TVxPixels *pixels) override { GivenPixels = pixels; }
 
-  // Opens an edit on document and paints rect with value.
+  // Paints rect with value within this tool's open edit, opening one if needed.
   void Paint(TVxGraphicsDocument &document, const TVxRect &rect, uint8_t value);
 
   std::string Name;

@@ -67,10 +67,10 @@ TEST_F(EditorTest, CreatesTheMainWindowWithTheFileAndEditCommands) {
   // File menu: the editor's items before the File separator, the recent
   // separator before Exit.
   const QList<QAction *> file = Form->FileMenuItem->actions();
-  const std::vector<QAction *> expectedFile{Editor->OpenMenuItem,     Editor->SaveMenuItem,
-                                            Editor->SaveAsMenuItem,   Editor->CloseMenuItem,
-                                            Form->FileMenuSeparator,  Editor->RecentFilesMenuSeparator,
-                                            Form->ExitMenuItem};
+  const std::vector<QAction *> expectedFile{
+      Editor->OpenMenuItem,  Editor->SaveMenuItem,    Editor->SaveAsMenuItem,
+      Editor->CloseMenuItem, Form->FileMenuSeparator, Editor->RecentFilesMenuSeparator,
+      Form->ExitMenuItem};
   EXPECT_EQ(std::vector<QAction *>(file.begin(), file.end()), expectedFile);
   EXPECT_FALSE(Editor->SaveMenuItem->isVisible());
   // Edit comes right before View.
@@ -84,8 +84,8 @@ TEST_F(EditorTest, CreatesTheMainWindowWithTheFileAndEditCommands) {
   EXPECT_EQ(std::vector<QAction *>(editItems.begin(), editItems.end()), expectedEdit);
   const QList<QAction *> tools = Editor->StandardToolbar->actions();
   const std::vector<QAction *> expectedTools{Editor->OpenToolButton, Editor->SaveToolButton,
-                                             Editor->EditToolbarSeparator,
-                                             Editor->UndoToolButton, Editor->RedoToolButton};
+                                             Editor->EditToolbarSeparator, Editor->UndoToolButton,
+                                             Editor->RedoToolButton};
   EXPECT_EQ(std::vector<QAction *>(tools.begin(), tools.end()), expectedTools);
   EXPECT_EQ(Editor->StandardToolbar->windowTitle(), Text(162));
 
@@ -257,8 +257,8 @@ TEST_F(EditorTest, OpeningOverAModifiedDocumentFollowsTheAnswer) {
     TVxDocument *second = nullptr;
     EXPECT_EQ(Editor->OpenFile(File("second.png"), second, true), c.Opens);
     ASSERT_EQ(Messages.Shown.size(), 1u);
-    EXPECT_EQ(Messages.Shown[0].Text, QString::fromStdU16String(FormatLocalized(
-                                          LocalizedString(94), {u"first.jpg"})));
+    EXPECT_EQ(Messages.Shown[0].Text,
+              QString::fromStdU16String(FormatLocalized(LocalizedString(94), {u"first.jpg"})));
     EXPECT_EQ(Messages.Shown[0].Flags, 51);
     ASSERT_EQ(Editor->DocumentCount(), 1);
     if (c.Opens) {
@@ -282,8 +282,8 @@ TEST_F(EditorTest, AFailedOpenShowsTheErrorAndChangesNothing) {
   EXPECT_EQ(doc, nullptr);
   ASSERT_EQ(Messages.Shown.size(), 1u);
   EXPECT_EQ(Messages.Shown[0].Text,
-            QString::fromStdU16String(FormatLocalized(
-                LocalizedString(1030), {File("broken.jpg").toStdU16String()})));
+            QString::fromStdU16String(
+                FormatLocalized(LocalizedString(1030), {File("broken.jpg").toStdU16String()})));
   EXPECT_EQ(Messages.Shown[0].Flags, 16);
   EXPECT_EQ(Editor->DocumentCount(), 1);
   EXPECT_EQ(Editor->CurrentDocument(), kept);
@@ -417,11 +417,12 @@ TEST_F(EditorTest, UpdateControlsFollowsTheDocumentAndTheHistory) {
   Editor->SaveMenuItem->setVisible(true);  // a hidden action always reads as disabled
   const auto states = [&] {
     Editor->UpdateControls();
-    return std::vector<bool>{Editor->SaveMenuItem->isEnabled(),    Editor->SaveAsMenuItem->isEnabled(),
-                             Editor->SaveToolButton->isEnabled(),  Editor->CloseMenuItem->isEnabled(),
-                             Editor->UndoMenuItem->isEnabled(),    Editor->UndoAllMenuItem->isEnabled(),
-                             Editor->UndoToolButton->isEnabled(),  Editor->RedoMenuItem->isEnabled(),
-                             Editor->RedoAllMenuItem->isEnabled(), Editor->RedoToolButton->isEnabled()};
+    return std::vector<bool>{
+        Editor->SaveMenuItem->isEnabled(),    Editor->SaveAsMenuItem->isEnabled(),
+        Editor->SaveToolButton->isEnabled(),  Editor->CloseMenuItem->isEnabled(),
+        Editor->UndoMenuItem->isEnabled(),    Editor->UndoAllMenuItem->isEnabled(),
+        Editor->UndoToolButton->isEnabled(),  Editor->RedoMenuItem->isEnabled(),
+        Editor->RedoAllMenuItem->isEnabled(), Editor->RedoToolButton->isEnabled()};
   };
   using V = std::vector<bool>;
   EXPECT_EQ(states(), V(10, false));
@@ -483,9 +484,8 @@ TEST_F(EditorTest, DemonstrationWordsAndRecordedLines) {
   Editor->UndoClick();
   recorder.Messages = false;
   Editor->RedoClick();
-  EXPECT_EQ(recorder.Lines,
-            (QStringList{"MouseCurvedMove Undo", "Message \"Undo\"", "Undo",
-                         "MouseCurvedMove Redo", "Redo"}));
+  EXPECT_EQ(recorder.Lines, (QStringList{"MouseCurvedMove Undo", "Message \"Undo\"", "Undo",
+                                         "MouseCurvedMove Redo", "Redo"}));
 
   TVxProperties none;
   bool handled = false;
