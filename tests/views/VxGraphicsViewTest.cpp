@@ -394,3 +394,67 @@ TEST_F(GraphicsViewTest, ZoomKeepsTheCentrePointUnlessTheRangeEnds) {
 }
 
 }  // namespace
+
+// The sample portrait (512 x 512) in a 700 x 500 window at several zooms. Set
+// VELORA_VIEW_SHOTS to a folder to keep what the window showed as PNGs.
+TEST_F(GraphicsViewTest, ThePortraitStaysCentredAndTheScrollBarsFollowTheZoom) {
+  TVxImage photo;
+  ASSERT_EQ(photo.LoadFromFile(testsupport::SamplePath("portrait.jpg")), TVxImageStatus::Ok);
+  ASSERT_TRUE(Document->Image.SetSize(photo.Width(), photo.Height()));
+  ASSERT_EQ(photo.ReadPixels(*Document->Image.Pixels()), TVxImageStatus::Ok);
+  Document->Refresh();
+  TVxGraphicsView *view = Attach(700, 500);
+  ASSERT_NE(view, nullptr);
+  const char *shots = std::getenv("VELORA_VIEW_SHOTS");
+
+  struct Case {
+    const char *name;
+    TVxZoom zoom;
+    bool horz, vert;
+  } cases[] = {
+      {"1-4", {1, 4}, false, false},       {"1-2", {1, 2}, false, false},
+      {"1-1", {1, 1}, false, true},        {"2-1", {2, 1}, true, true},
+      {"1-2-again", {1, 2}, false, false},
+  };
+  for (const Case &c : cases) {
+    view->SetZoom(c.zoom.Numerator, c.zoom.Denominator);
+    uitest::ProcessEvents();
+    EXPECT_EQ(!view->HorizontalScrollBar()->isHidden(), c.horz) << c.name;
+    EXPECT_EQ(!view->VerticalScrollBar()->isHidden(), c.vert) << c.name;
+    const QImage shot = view->grab().toImage();
+    if (shots) shot.save(QString::fromUtf8(shots) + "/view-" + c.name + ".png");
+    const TVxRect client = view->ClientRect();
+    const TVxRect image = view->MapMode().LogicalToDeviceRect({0, 0, 512, 512});
+    if (!c.horz) {
+      EXPECT_EQ(image.Left, (client.Width() - image.Width()) / 2) << c.name;
+    }
+    if (!c.vert) {
+      EXPECT_EQ(image.Top, (client.Height() - image.Height()) / 2) << c.name;
+    }
+    // What the window shows at the client centre is an image pixel of the
+    // block that window pixel covers (zoomed out, the stretch picks one).
+    const TVxPoint centre{client.Width() / 2, client.Height() / 2};
+    const TVxPoint p = view->MapMode().DeviceToLogical(centre);
+    bool found = false;
+    for (int32_t dy = 0; dy < c.zoom.Denominator; ++dy)
+      for (int32_t dx = 0; dx < c.zoom.Denominator; ++dx) {
+        const std::array<uint8_t, 3> bgr = view->PixelAt({p.X + dx, p.Y + dy});
+        found |= RgbAt(shot, centre.X, centre.Y) ==
+                 ((uint32_t(bgr[2]) << 16) | (uint32_t(bgr[1]) << 8) | bgr[0]);
+      }
+    EXPECT_TRUE(found) << c.name;
+    if (!c.horz && !c.vert) {
+      EXPECT_EQ(RgbAt(shot, 2, 2), TVxViewCanvas::DefaultBackgroundColour) << c.name;
+    }
+  }
+
+  // Scrolled to the bottom right at 2:1, then zoomed out: pulled back and centred.
+  view->SetZoom(2, 1);
+  view->ScrollBy(-5000, -5000);
+  view->UpdateScrollRange();
+  const TVxRect client = view->ClientRect();
+  EXPECT_EQ(view->MapMode().DevOrgX, client.Width() - 1024);
+  EXPECT_EQ(view->MapMode().DevOrgY, client.Height() - 1024);
+  uitest::ProcessEvents();
+  if (shots) view->grab().save(QString::fromUtf8(shots) + "/view-2-1-end.png");
+}
