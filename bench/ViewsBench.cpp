@@ -51,6 +51,14 @@ TScene &Scene() {
   return scene;
 }
 
+// 10 pixels to the left, turning round at either end; the clamped step.
+int32_t NextScroll(TScene &scene, int32_t &step) {
+  int32_t dx = step, dy = 0;
+  scene.View->ClampScroll(dx, dy);
+  if (dx == 0) step = -step;
+  return dx;
+}
+
 void BM_FullRepaint(benchmark::State &state) {
   TScene &scene = Scene();
   scene.Zoom(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
@@ -68,10 +76,7 @@ void BM_ScrollStrip(benchmark::State &state) {
   const QRegion strip(client.Width() - 10, 0, 10, client.Height());
   int32_t step = -10;
   for (auto _ : state) {
-    int32_t dx = step, dy = 0;
-    scene.View->ClampScroll(dx, dy);
-    if (dx == 0) step = -step;
-    scene.View->ShiftOrigin(dx, 0);
+    scene.View->ShiftOrigin(NextScroll(scene, step), 0);
     scene.View->PaintRegion(&scene.Window, strip);
   }
 }
@@ -96,10 +101,7 @@ void BM_WindowScroll(benchmark::State &state) {
   QApplication::processEvents();
   int32_t step = -10;
   for (auto _ : state) {
-    int32_t dx = step, dy = 0;
-    scene.View->ClampScroll(dx, dy);
-    if (dx == 0) step = -step;
-    scene.View->ScrollBy(dx, 0);
+    scene.View->ScrollBy(NextScroll(scene, step), 0);
     QApplication::processEvents();
   }
   scene.View->hide();

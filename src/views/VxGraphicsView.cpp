@@ -318,17 +318,7 @@ void TVxGraphicsView::wheelEvent(QWheelEvent *event) {
   event->ignore();
 }
 
-void TVxGraphicsView::keyPressEvent(QKeyEvent *event) {
-  const int key = platform::VirtualKeyFromQt(event->key(), event->modifiers());
-  const TVxShiftState shift = ShiftStateOf(event, QApplication::mouseButtons());
-  const bool handled =
-      key != 0 && Offer([&](TVxInputViewObject &o) { return o.KeyDown(key, shift); });
-  if (handled || IsClaimedKey(key))
-    event->accept();
-  else
-    event->ignore();
-  UpdateCursor();
-}
+void TVxGraphicsView::keyPressEvent(QKeyEvent *event) { KeyEvent(event, true); }
 
 void TVxGraphicsView::keyReleaseEvent(QKeyEvent *event) {
   // An auto-repeated key stays down: only the final release is a key up.
@@ -336,10 +326,15 @@ void TVxGraphicsView::keyReleaseEvent(QKeyEvent *event) {
     event->accept();
     return;
   }
+  KeyEvent(event, false);
+}
+
+void TVxGraphicsView::KeyEvent(QKeyEvent *event, bool down) {
   const int key = platform::VirtualKeyFromQt(event->key(), event->modifiers());
   const TVxShiftState shift = ShiftStateOf(event, QApplication::mouseButtons());
-  const bool handled =
-      key != 0 && Offer([&](TVxInputViewObject &o) { return o.KeyUp(key, shift); });
+  const bool handled = key != 0 && Offer([&](TVxInputViewObject &o) {
+                         return down ? o.KeyDown(key, shift) : o.KeyUp(key, shift);
+                       });
   if (handled || IsClaimedKey(key))
     event->accept();
   else

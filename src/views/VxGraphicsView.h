@@ -135,6 +135,7 @@ class TVxGraphicsView : public TVxScrollViewControl,
   void MouseUp(TVxMouseButton button, TVxShiftState shift, const TVxPoint &point);
   void EnterSequence();
   void LeaveSequence();
+  void KeyEvent(QKeyEvent *event, bool down);
   void QueryCursor(TVxShiftState shift, const TVxPoint &point);
   void ShowStatus(const TVxPoint &client);
 
