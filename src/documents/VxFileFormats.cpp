@@ -1,5 +1,7 @@
 #include "documents/VxFileFormats.h"
 
+#include <QStringList>
+
 #include "settings/VxLocalizer.h"
 
 bool TVxFileFormats::GetFileInfo(const QString &, std::unique_ptr<TVxFileInfo> &) const {
