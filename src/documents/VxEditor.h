@@ -24,6 +24,7 @@ class IVxDemoRecorder;
 class TVxDocument;
 class TVxEditor;
 class TVxProperties;
+class TMainForm;
 
 // Told when a document's content changes (loaded or replaced) and when it is
 // about to close. Lifetime is the listener's own.
@@ -73,7 +74,9 @@ class TVxDocument : public QObject {
   // not be made).
   bool HasView() const { return !View.isNull(); }
   int ListenerCount() const { return static_cast<int>(Listeners.size()); }
-  IVxDocumentListener *Listener(int index) const { return Listeners.at(static_cast<size_t>(index)); }
+  IVxDocumentListener *Listener(int index) const {
+    return Listeners.at(static_cast<size_t>(index));
+  }
 
   // Makes a new view of this document; the document takes ownership.
   virtual QWidget *CreateView() = 0;
@@ -117,7 +120,6 @@ class TVxDocument : public QObject {
   int32_t FFormat = 0;
   std::vector<IVxDocumentListener *> Listeners;
   QPointer<QWidget> View;
-  bool ViewMade = false;
   TVxCommandHistoryList FHistory;
 };
 
@@ -200,8 +202,7 @@ class TVxEditor : public TVxModuleWithControls {
   virtual void ExecuteDemoCommand(IVxDemoRecorder *recorder, const QString &word, bool &handled,
                                   const TVxProperties &params);
   // Screen centre of the Undo or Redo button named by the first parameter.
-  virtual void GetDemoCommandPoint(const TVxProperties &params, bool &handled,
-                                   QPoint &screenPoint);
+  virtual void GetDemoCommandPoint(const TVxProperties &params, bool &handled, QPoint &screenPoint);
   virtual void SetDemoPlayback(IVxDemoRecorder *recorder);
   virtual void ClearDemoPlayback(IVxDemoRecorder *recorder);
   virtual void AddRecentFile(TVxDocument *doc);
@@ -243,7 +244,7 @@ class TVxEditor : public TVxModuleWithControls {
   void CreateCommands();
   void RecordCommand(const QString &word, const QString &message);
   void RecentFileClick(QAction *item);
-  QWidget *ClientArea();
+  void ShowView(QWidget *view);
 
   bool PluginMode = false;
   bool MultiDocument = false;
@@ -251,5 +252,5 @@ class TVxEditor : public TVxModuleWithControls {
   std::vector<std::unique_ptr<TVxDocument>> Documents;
   QStringList Recent;
   std::vector<QAction *> RecentItems;
-  QPointer<QWidget> Client;
+  QPointer<TMainForm> Form;
 };

@@ -29,7 +29,8 @@ void TVxFileFormats::GetOpenFormats(TVxFileFormatArray &formats) const {
     }
   }
   formats.push_back({0, QString::fromStdU16String(LocalizedString(146)), masks.join(u';'), {}});
-  formats.push_back({0, QString::fromStdU16String(LocalizedString(147)), QStringLiteral("*.*"), {}});
+  formats.push_back(
+      {0, QString::fromStdU16String(LocalizedString(147)), QStringLiteral("*.*"), {}});
 }
 
 int32_t TVxFileFormats::IndexOfId(int32_t id) const {
