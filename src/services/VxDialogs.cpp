@@ -266,14 +266,15 @@ void TVxSaveDialog::UpdateFilter() {
 
 // ---------------------------------------------------------------------------
 
-bool RunOpenDialog(QWidget *owner, const TVxFileFormats &formats, QString &name) {
+bool ExecuteOpenFileDialog(QWidget *owner, const TVxFileFormats &formats, QString &name) {
   TVxOpenDialog dialog(owner, formats);
   if (!dialog.Execute()) return false;
   name = dialog.FileName();
   return true;
 }
 
-bool RunSaveDialog(QWidget *owner, const TVxFileFormats &formats, QString &name, int &filterIndex) {
+bool ExecuteSaveFileDialog(QWidget *owner, const TVxFileFormats &formats, QString &name,
+                           int &filterIndex) {
   TVxSaveDialog dialog(owner, formats);
   if (!name.isEmpty()) dialog.SetFileName(name);
   dialog.SetFilterIndex(filterIndex);

@@ -124,10 +124,11 @@ class TVxSaveDialog : public TVxOpenDialog {
 };
 
 // What the editor's Open command runs: false on cancel.
-bool RunOpenDialog(QWidget *owner, const TVxFileFormats &formats, QString &name);
+bool ExecuteOpenFileDialog(QWidget *owner, const TVxFileFormats &formats, QString &name);
 // What the editor's Save As command runs. In: the proposed name and 1-based
 // filter index into the writable formats; out: the choice. False on cancel.
-bool RunSaveDialog(QWidget *owner, const TVxFileFormats &formats, QString &name, int &filterIndex);
+bool ExecuteSaveFileDialog(QWidget *owner, const TVxFileFormats &formats, QString &name,
+                           int &filterIndex);
 
 // Replaces the modal run of both dialogs, e.g. so that tests answer them:
 // gets the ready dialog (title, filters, proposed name set) and returns
