@@ -86,6 +86,12 @@ TMainForm::TMainForm(TVxApplication *owner) : TVxForm(owner) {
 
 TMainForm::~TMainForm() = default;
 
+bool TMainForm::CloseQuery() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
+}
+
 void TMainForm::PlaceAction(QWidget *parent, QAction *before, QAction *action) {
   // Qt appends when `before` is not an item of `parent`.
   parent->insertAction(before, action);

@@ -53,6 +53,8 @@ class TMainForm : public TVxForm {
 
   // Called with the path of a file dropped on the window, when it exists.
   std::function<void(const QString &fileName)> OnFileDropped;
+  // Asked before the window closes; clearing canClose keeps it open.
+  std::function<void(QObject *sender, bool &canClose)> OnCloseQuery;
 
   // The item factory. Items go to the end of `parent` (the menu bar when
   // null) unless `before` is one of its items, in which case they go in
@@ -98,6 +100,7 @@ class TMainForm : public TVxForm {
   void ExitMenuItemClick() { close(); }
 
  protected:
+  bool CloseQuery() override;
   void dragEnterEvent(QDragEnterEvent *event) override;
   void dropEvent(QDropEvent *event) override;
 
