@@ -348,8 +348,8 @@ bool TScanner::Begin() {
   return true;
 }
 
-TScanResult TScanner::Scan(const std::string &source, TVxPixelBuffer &pixels, double &dpi,
-                           const TProgress &progress) {
+TScanResult TScanner::Scan(const std::string &source, const TScanOptions &options,
+                           TVxPixelBuffer &pixels, double &dpi, const TProgress &progress) {
   std::lock_guard lock(SaneLock());
   std::string reason;
   if (!EnsureSession(reason)) return Failure(TScanStatus::NoSane, reason);
@@ -357,8 +357,8 @@ TScanResult TScanner::Scan(const std::string &source, TVxPixelBuffer &pixels, do
   const SANE_Status opened = sane_open(source.c_str(), &handle);
   if (opened != SANE_STATUS_GOOD) return SaneFailure(TScanStatus::OpenFailed, opened);
   TDevice device(handle);
-  SelectMode(handle, Options.Colour);
-  dpi = SelectResolution(handle, Options.Resolution);
+  SelectMode(handle, options.Colour);
+  dpi = SelectResolution(handle, options.Resolution);
 
   // One frame holds the whole image, or three frames hold red, green and blue.
   std::vector<uint8_t> data;
@@ -406,10 +406,11 @@ TScanResult TScanner::Scan(const std::string &source, TVxPixelBuffer &pixels, do
   }
 }
 
-TScanResult TScanner::ScanToFile(const std::string &source, const TProgress &progress) {
+TScanResult TScanner::ScanToFile(const std::string &source, const TScanOptions &options,
+                                 const TProgress &progress) {
   TVxPixelBuffer pixels;
   double dpi = 0;
-  TScanResult result = Scan(source, pixels, dpi, progress);
+  TScanResult result = Scan(source, options, pixels, dpi, progress);
   if (!result.Ok()) return result;
   std::filesystem::path file;
   result = WriteTemporaryBmp(pixels, dpi, file);
@@ -420,7 +421,7 @@ TScanResult TScanner::ScanToFile(const std::string &source, const TProgress &pro
 TScanResult TScanner::Acquire(const std::string &source, TVxPixelBuffer &pixels) {
   if (!Begin()) return Failure(TScanStatus::Busy, {});
   double dpi = 0;
-  TScanResult result = Scan(source, pixels, dpi, OnProgress);
+  TScanResult result = Scan(source, Options, pixels, dpi, OnProgress);
   Busy = false;
   if (OnAcquireEnded) OnAcquireEnded();
   return result;
@@ -428,7 +429,7 @@ TScanResult TScanner::Acquire(const std::string &source, TVxPixelBuffer &pixels)
 
 TScanResult TScanner::AcquireToFile(const std::string &source) {
   if (!Begin()) return Failure(TScanStatus::Busy, {});
-  TScanResult result = ScanToFile(source, OnProgress);
+  TScanResult result = ScanToFile(source, Options, OnProgress);
   Busy = false;
   if (OnAcquireEnded) OnAcquireEnded();
   return result;
@@ -452,21 +453,21 @@ std::future<TScanResult> TScanner::AcquireToFileAsync(const std::string &source,
     else
       Worker.join();
   }
-  Worker =
-      std::thread([this, source, progress = OnProgress, ended = OnAcquireEnded, dispatch = Dispatch,
-                   done = std::move(done), promise = std::move(promise)]() mutable {
-        TScanResult result = ScanToFile(source, progress);
-        Busy = false;
-        std::function<void()> finish = [ended, done, result]() {
-          if (ended) ended();
-          if (done) done(result);
-        };
-        if (dispatch)
-          dispatch(std::move(finish));
-        else
-          finish();
-        promise.set_value(std::move(result));
-      });
+  Worker = std::thread([this, source, options = Options, progress = OnProgress,
+                        ended = OnAcquireEnded, dispatch = Dispatch, done = std::move(done),
+                        promise = std::move(promise)]() mutable {
+    TScanResult result = ScanToFile(source, options, progress);
+    Busy = false;
+    std::function<void()> finish = [ended, done, result]() {
+      if (ended) ended();
+      if (done) done(result);
+    };
+    if (dispatch)
+      dispatch(std::move(finish));
+    else
+      finish();
+    promise.set_value(std::move(result));
+  });
   return future;
 }
 

@@ -59,7 +59,8 @@ struct TScanOptions {
 
 // Thread contract. Construct, configure and call the object from one thread,
 // the owner's (the user-interface thread in the editor). Set the callbacks and
-// Dispatch before the first acquisition; each acquisition works with copies.
+// Dispatch before the first acquisition; each acquisition works with copies
+// of them and of Options.
 //  - OnAcquireStarted runs on the owner's thread inside Acquire*, before any
 //    scanning, and only when the acquisition really starts (not when Busy).
 //  - The synchronous calls run OnAcquireEnded on the owner's thread before
@@ -117,9 +118,10 @@ class TScanner {
 
  private:
   bool Begin();
-  TScanResult Scan(const std::string &source, TVxPixelBuffer &pixels, double &dpi,
-                   const TProgress &progress);
-  TScanResult ScanToFile(const std::string &source, const TProgress &progress);
+  TScanResult Scan(const std::string &source, const TScanOptions &options, TVxPixelBuffer &pixels,
+                   double &dpi, const TProgress &progress);
+  TScanResult ScanToFile(const std::string &source, const TScanOptions &options,
+                         const TProgress &progress);
   bool EnsureSession(std::string &error);
 
   std::atomic<bool> Busy{false};
