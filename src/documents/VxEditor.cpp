@@ -1,7 +1,6 @@
 #include "documents/VxEditor.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QStackedLayout>
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "framework/VxApplication.h"
 #include "framework/VxMainForm.h"
 #include "framework/VxProperties.h"
+#include "services/VxDialogs.h"
 #include "settings/VxLocalizer.h"
 
 namespace {
@@ -40,18 +40,6 @@ QString WithoutExtension(const QString &name) {
 QString ExtensionOf(const QString &name) {
   const QString suffix = QFileInfo(name).suffix();
   return suffix.isEmpty() ? QString() : QStringLiteral(".") + suffix;
-}
-
-// Our filter text ("JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|...") in the form Qt's
-// dialogs take ("JPEG (*.jpg *.jpeg);;...").
-QString QtFilter(const TVxFileFormatArray &formats) {
-  QStringList filters;
-  for (const TVxFileFormatInfo &info : formats) {
-    QString mask = info.Mask;
-    filters << info.Description + QStringLiteral(" (") + mask.replace(u';', u' ') +
-                   QStringLiteral(")");
-  }
-  return filters.join(QStringLiteral(";;"));
 }
 
 }  // namespace
@@ -350,22 +338,14 @@ bool TVxEditor::AttachDocument(TVxDocument *doc, QWidget *&view) {
 
 bool TVxEditor::RunOpenDialog(QString &name) {
   TVxDocumentFormats *formats = GetFormats();
-  TVxFileFormatArray open;
-  if (formats) formats->GetOpenFormats(open);
-  name = QFileDialog::getOpenFileName(Form, Text(12), QString(), QtFilter(open));
-  return !name.isEmpty();
+  return formats && ExecuteOpenFileDialog(Form, *formats, name);
 }
 
-bool TVxEditor::RunSaveDialog(const TVxFileFormatArray &formats, QString &name, int &filterIndex) {
-  QFileDialog dialog(Form, Text(16), name, QtFilter(formats));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  const QStringList filters = dialog.nameFilters();
-  if (filterIndex >= 1 && filterIndex <= filters.size())
-    dialog.selectNameFilter(filters[filterIndex - 1]);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-  name = dialog.selectedFiles().constFirst();
-  filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-  return true;
+// The save dialog lists the registry's writable formats, the same array the
+// caller passes.
+bool TVxEditor::RunSaveDialog(const TVxFileFormatArray &, QString &name, int &filterIndex) {
+  TVxDocumentFormats *formats = GetFormats();
+  return formats && ExecuteSaveFileDialog(Form, *formats, name, filterIndex);
 }
 
 bool TVxEditor::ExecuteOpenDialog() {

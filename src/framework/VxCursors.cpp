@@ -1,5 +1,6 @@
 #include "framework/VxCursors.h"
 
+#include <QGuiApplication>
 #include <QPixmap>
 #include <array>
 
@@ -105,3 +106,7 @@ QCursor ScreenCursor(int index) {
   TVxApplication *application = Application();
   return application ? application->Cursors().Cursor(index) : QCursor(Qt::ArrowCursor);
 }
+
+TVxWaitCursor::TVxWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+
+TVxWaitCursor::~TVxWaitCursor() { QGuiApplication::restoreOverrideCursor(); }

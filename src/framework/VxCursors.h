@@ -69,3 +69,13 @@ class TVxCursorTable {
 
 // The application's cursor table's shape for an index.
 QCursor ScreenCursor(int index);
+
+// Shows the hourglass from construction until the scope is left, however it
+// is left. Guards may nest.
+class TVxWaitCursor {
+ public:
+  TVxWaitCursor();
+  ~TVxWaitCursor();
+  TVxWaitCursor(const TVxWaitCursor &) = delete;
+  TVxWaitCursor &operator=(const TVxWaitCursor &) = delete;
+};
