@@ -1,5 +1,7 @@
 #include "documents/VxGraphicsDocument.h"
+#include "views/VxGraphicsView.h"
 
-// The image view of the program is made here. Until it exists, documents have
-// no view.
-IVxGraphicsDocumentView *CreateGraphicsDocumentView(TVxGraphicsDocument &) { return nullptr; }
+// The image view of the program is made here.
+IVxGraphicsDocumentView *CreateGraphicsDocumentView(TVxGraphicsDocument &document) {
+  return new TVxGraphicsView(&document);
+}
