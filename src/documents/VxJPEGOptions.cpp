@@ -112,7 +112,6 @@ bool TVxJPEGOptionsForm::event(QEvent *event) {
 
 void TVxJPEGOptionsForm::Localize() {
   setWindowTitle(Text(205));
-  QualityGroupBox->setTitle(Text(207));
   QualityLabel->setText(Text(207) + u':');
   DisplayCheckbox->setText(Text(206));
   SmallFileLabel->setText(Text(213));

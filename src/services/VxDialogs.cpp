@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QRegion>
 #include <QToolTip>
@@ -127,6 +128,10 @@ TVxOpenDialog::TVxOpenDialog(QWidget *owner, const TVxFileFormats &formats)
       std::make_unique<TVxDialogPreviewThread>(formats, this, [this] { PreviewBox->update(); });
   connect(this, &QFileDialog::currentChanged, this,
           [this](const QString &name) { SelectionChange(name); });
+  // The toolkit reports only a new current item; a name typed or chosen in
+  // code reaches the name box alone.
+  if (auto *nameBox = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+    connect(nameBox, &QLineEdit::textChanged, this, [this] { SelectionChange(FileName()); });
   TVxOpenDialog::UpdateFilter();
 }
 
@@ -209,6 +214,8 @@ void TVxOpenDialog::SetFilterIndex(int index) {
 }
 
 void TVxOpenDialog::SelectionChange(const QString &name) {
+  if (name == Selection) return;
+  Selection = name;
   PreviewThread->ClearPreview();
   std::unique_ptr<TVxFileInfo> info;
   if (Formats.GetFileInfo(name, info) && info) {

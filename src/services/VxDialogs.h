@@ -109,6 +109,8 @@ class TVxOpenDialog : public QFileDialog {
 
  private:
   void AddPreviewPanel();
+
+  QString Selection;  // the file described now
 };
 
 // The save dialog: only the writable formats; the filter index is the
