@@ -135,29 +135,19 @@ void TVxGraphicsDocument::AfterGeometryChange() {
   Refresh();
 }
 
-bool TVxGraphicsDocument::RotateLeft() {
-  const bool ok = Image.RotateLeft() & Original.RotateLeft();
+bool TVxGraphicsDocument::ApplyToBoth(bool (TVxLTBitmap::*operation)()) {
+  const bool ok = (Image.*operation)() & (Original.*operation)();
   AfterGeometryChange();
   return ok;
 }
 
-bool TVxGraphicsDocument::RotateRight() {
-  const bool ok = Image.RotateRight() & Original.RotateRight();
-  AfterGeometryChange();
-  return ok;
-}
+bool TVxGraphicsDocument::RotateLeft() { return ApplyToBoth(&TVxLTBitmap::RotateLeft); }
 
-bool TVxGraphicsDocument::FlipHorizontal() {
-  const bool ok = Image.FlipHorizontal() & Original.FlipHorizontal();
-  AfterGeometryChange();
-  return ok;
-}
+bool TVxGraphicsDocument::RotateRight() { return ApplyToBoth(&TVxLTBitmap::RotateRight); }
 
-bool TVxGraphicsDocument::FlipVertical() {
-  const bool ok = Image.FlipVertical() & Original.FlipVertical();
-  AfterGeometryChange();
-  return ok;
-}
+bool TVxGraphicsDocument::FlipHorizontal() { return ApplyToBoth(&TVxLTBitmap::FlipHorizontal); }
+
+bool TVxGraphicsDocument::FlipVertical() { return ApplyToBoth(&TVxLTBitmap::FlipVertical); }
 
 bool TVxGraphicsDocument::Crop(const TVxRect &rect) {
   const TVxRect area = IntersectRect(rect, WorkingArea());

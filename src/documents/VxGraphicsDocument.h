@@ -162,6 +162,7 @@ class TVxGraphicsDocument : public TVxDocument {
 
  private:
   void AfterGeometryChange();
+  bool ApplyToBoth(bool (TVxLTBitmap::*operation)());
   template <class F>
   void ForEachTool(F &&f);
 
