@@ -18,6 +18,7 @@
 
 namespace {
 
+using testsupport::PixelBytes;
 using testsupport::SamplePath;
 
 QString Q(const std::filesystem::path &path) { return QString::fromStdString(path.string()); }
@@ -31,16 +32,6 @@ void WriteAll(const std::filesystem::path &path, const std::vector<uint8_t> &byt
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char *>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
-}
-
-// Every pixel byte, row by row, without the row padding.
-std::vector<uint8_t> PixelBytes(const TVxPixels &pixels) {
-  std::vector<uint8_t> bytes;
-  for (int32_t y = 0; y < pixels.Height; ++y) {
-    const uint8_t *row = pixels.PixelAddress(pixels.Left, pixels.Top + y);
-    bytes.insert(bytes.end(), row, row + pixels.Width * 3);
-  }
-  return bytes;
 }
 
 struct TDifference {
@@ -121,10 +112,7 @@ class GraphicsFormatsTest : public uitest::UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    InstallLocalizer(std::make_unique<TVxLocalizer>(
-        std::vector<std::filesystem::path>{std::filesystem::path(VELORA_SOURCE_DIR) /
-                                           "data/Languages"},
-        uint16_t{1033}));
+    uitest::UseProgramLanguages();
     App->SetMessageBoxAnswerer([](const QString &, const QString &, int) { return 1; });
     AnswerJPEG(80);
   }

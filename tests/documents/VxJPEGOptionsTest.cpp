@@ -123,10 +123,7 @@ TEST_F(JPEGOptionsTest, ExecuteReportsTheChoice) {
 }
 
 TEST_F(JPEGOptionsTest, CaptionsComeFromTheLanguageFiles) {
-  InstallLocalizer(std::make_unique<TVxLocalizer>(
-      std::vector<std::filesystem::path>{std::filesystem::path(VELORA_SOURCE_DIR) /
-                                         "data/Languages"},
-      uint16_t{1031}));
+  uitest::UseProgramLanguages(1031);
   TVxJPEGOptionsForm form;
   form.show();
   auto text = [](int number) { return QString::fromStdU16String(LocalizedString(number)); };

@@ -23,6 +23,7 @@
 
 namespace {
 
+using testsupport::PixelBytes;
 using testsupport::SamplePath;
 
 QString Q(const std::filesystem::path &path) { return QString::fromStdString(path.string()); }
@@ -178,10 +179,7 @@ class DialogsTest : public uitest::UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    InstallLocalizer(std::make_unique<TVxLocalizer>(
-        std::vector<std::filesystem::path>{std::filesystem::path(VELORA_SOURCE_DIR) /
-                                           "data/Languages"},
-        uint16_t{1033}));
+    uitest::UseProgramLanguages();
   }
   void TearDown() override {
     SetFileDialogAnswerer(nullptr);
@@ -266,15 +264,6 @@ class TImageEditor : public TVxEditor {
   }
   TVxGraphicsFormats Formats;
 };
-
-std::vector<uint8_t> PixelBytes(const TVxPixels &pixels) {
-  std::vector<uint8_t> bytes;
-  for (int32_t y = 0; y < pixels.Height; ++y) {
-    const uint8_t *row = pixels.PixelAddress(pixels.Left, pixels.Top + y);
-    bytes.insert(bytes.end(), row, row + pixels.Width * 3);
-  }
-  return bytes;
-}
 
 TEST_F(DialogsTest, TheEditorOpensAndSavesThroughThem) {
   std::vector<std::pair<QString, int>> messages;

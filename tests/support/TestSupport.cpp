@@ -1,8 +1,8 @@
 #include "support/TestSupport.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace testsupport {
 
@@ -28,7 +28,8 @@ TempDir::~TempDir() {
 }
 
 uint32_t PatternAt(int32_t x, int32_t y, uint32_t seed) {
-  uint32_t h = static_cast<uint32_t>(x) * 0x9E3779B1u ^ static_cast<uint32_t>(y) * 0x85EBCA77u ^ seed;
+  uint32_t h =
+      static_cast<uint32_t>(x) * 0x9E3779B1u ^ static_cast<uint32_t>(y) * 0x85EBCA77u ^ seed;
   h ^= h >> 15;
   h *= 0x2C1B3C6Du;
   h ^= h >> 12;
@@ -51,6 +52,15 @@ uint32_t ColourAt(const TVxPixels &pixels, int32_t x, int32_t y) {
   const uint8_t *p = pixels.PixelAddress(x, y);
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
          static_cast<uint32_t>(p[2]) << 16;
+}
+
+std::vector<uint8_t> PixelBytes(const TVxPixels &pixels) {
+  std::vector<uint8_t> bytes;
+  for (int32_t y = 0; y < pixels.Height; ++y) {
+    const uint8_t *row = pixels.PixelAddress(pixels.Left, pixels.Top + y);
+    bytes.insert(bytes.end(), row, row + static_cast<ptrdiff_t>(pixels.Width) * 3);
+  }
+  return bytes;
 }
 
 }  // namespace testsupport

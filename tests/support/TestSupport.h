@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "imaging/VxPixels.h"
 
@@ -35,5 +36,7 @@ void FillPattern(TVxPixels &pixels, uint32_t seed = 0);
 uint32_t PatternAt(int32_t x, int32_t y, uint32_t seed = 0);
 // The pixel at (x, y) as 0x00RRGGBB.
 uint32_t ColourAt(const TVxPixels &pixels, int32_t x, int32_t y);
+// Every pixel byte of a 24-bit surface, row by row, without the row padding.
+std::vector<uint8_t> PixelBytes(const TVxPixels &pixels);
 
 }  // namespace testsupport

@@ -24,6 +24,13 @@ void ProcessEvents() {
   for (int pass = 0; pass < 20; ++pass) QCoreApplication::processEvents();
 }
 
+void UseProgramLanguages(uint16_t language) {
+  InstallLocalizer(std::make_unique<TVxLocalizer>(
+      std::vector<std::filesystem::path>{std::filesystem::path(VELORA_SOURCE_DIR) / "data" /
+                                         "Languages"},
+      language));
+}
+
 void UiTest::SetUp() {
   setenv("XDG_CONFIG_HOME", (Dir / "config").c_str(), 1);
   std::filesystem::create_directories(Dir / "run");

@@ -19,6 +19,10 @@ std::string ReadFile(const std::filesystem::path &path);
 // Handles every event already posted, including those posted meanwhile.
 void ProcessEvents();
 
+// Puts the program's own language files (data/Languages) in place of the two
+// small test languages, for tests that compare real texts.
+void UseProgramLanguages(uint16_t language = 1033);
+
 class UiTest : public ::testing::Test {
  protected:
   void SetUp() override;
