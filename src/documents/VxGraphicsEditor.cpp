@@ -9,6 +9,7 @@
 #include <QLayout>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <cmath>
 #include <variant>
@@ -99,6 +100,10 @@ TVxGraphicsEditor::TVxGraphicsEditor(QObject *owner)
     CreateCommands();
     CreateStatusPanels();
     form->OnFileDropped = [this](const QString &name) { TVxEditor::OpenFile(name, true); };
+    // A first start gets room for a photograph and the tool panel; a stored
+    // placement replaces this when the settings are read.
+    const QRect area = WorkArea(form);
+    form->resize(std::min(1200, area.width() * 4 / 5), std::min(850, area.height() * 4 / 5));
     form->installEventFilter(this);
   }
   if (TVxApplication *application = Application()) {
@@ -462,6 +467,10 @@ void TVxGraphicsEditor::FitInitial() {
   TVxGraphicsView *view = CurrentView();
   TVxGraphicsDocument *document = CurrentGraphicsDocument();
   if (!view || !document) return;
+  // A view just put in place gets its size from the window's layout first.
+  if (TMainForm *form = MainForm())
+    if (QWidget *client = form->centralWidget(); client && client->layout())
+      client->layout()->activate();
   if (!view->isVisible()) {
     FitPending = true;
     return;
@@ -487,9 +496,13 @@ void TVxGraphicsEditor::BestFit() {
 }
 
 bool TVxGraphicsEditor::eventFilter(QObject *watched, QEvent *event) {
+  // Once shown, the window and its docks settle over several resizes; the
+  // fit waits for the last of them.
   if (FitPending && event->type() == QEvent::Resize && watched == CurrentView() &&
       CurrentView()->isVisible())
-    FitInitial();
+    QTimer::singleShot(0, this, [this] {
+      if (FitPending) FitInitial();
+    });
   if (event->type() == QEvent::Wheel && watched == MainForm()) {
     auto *wheel = static_cast<QWheelEvent *>(event);
     const QPoint angle = wheel->angleDelta();
