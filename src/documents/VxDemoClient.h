@@ -70,3 +70,8 @@ class IVxDemoRegistry {
 // The application's component that keeps the registry, or null while there
 // is none.
 IVxDemoRegistry *DemoRegistry();
+
+// A script argument by position as text (numbers written out); empty when absent.
+QString DemoParamText(const TVxProperties &params, int32_t index);
+// A numeric script argument, reals rounded; false when it is not a number.
+bool DemoParamNumber(const TVxProperties &params, int32_t index, int32_t &number);

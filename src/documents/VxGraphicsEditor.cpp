@@ -33,27 +33,6 @@ QString Formatted(int32_t number, const QString &value) {
   return QString::fromStdU16String(FormatLocalized(LocalizedString(number), {text}));
 }
 
-QString ParamText(const TVxProperties &params, int32_t index) {
-  const TVxVariant value = params.GetVariant(index);
-  if (const auto *text = std::get_if<std::string>(&value)) return QString::fromStdString(*text);
-  if (const auto *number = std::get_if<int32_t>(&value)) return QString::number(*number);
-  if (const auto *real = std::get_if<double>(&value)) return QString::number(*real);
-  return {};
-}
-
-bool ParamNumber(const TVxProperties &params, int32_t index, int32_t &number) {
-  const TVxVariant value = params.GetVariant(index);
-  if (const auto *integer = std::get_if<int32_t>(&value)) {
-    number = *integer;
-    return true;
-  }
-  if (const auto *real = std::get_if<double>(&value); real && std::isfinite(*real)) {
-    number = static_cast<int32_t>(RoundHalfEven(*real));
-    return true;
-  }
-  return false;
-}
-
 // The extensions the folder scan keeps; a file is kept when its own extension
 // (with the dot, upper case, longer than two characters) occurs in this text.
 const QString FolderExtensions = QStringLiteral(".JPG;.JPEG;.TIF;.TIFF;.PNG;.BMP;.RLE;.DIB");
@@ -661,12 +640,12 @@ void TVxGraphicsEditor::ExecuteDemoCommand(IVxDemoRecorder *recorder, const QStr
   int32_t a = 0, b = 0;
   if (word == QLatin1String("IMAGEOPEN")) {
     handled = true;
-    QString path = ParamText(params, 0);
+    QString path = DemoParamText(params, 0);
     if (!DemoFolder.isEmpty() && QFileInfo::exists(DemoFolder + path)) path = DemoFolder + path;
     TVxDocument *doc = nullptr;
     if (OpenFile(path, doc, true)) {
       doc->DiscardOnClose = true;
-      if (params.Count() == 3 && ParamNumber(params, 1, a) && ParamNumber(params, 2, b)) {
+      if (params.Count() == 3 && DemoParamNumber(params, 1, a) && DemoParamNumber(params, 2, b)) {
         SetViewSize(a, b);
         FitInitial();
       }
@@ -685,13 +664,13 @@ void TVxGraphicsEditor::ExecuteDemoCommand(IVxDemoRecorder *recorder, const QStr
   } else if (word == QLatin1String("BESTFIT")) {
     handled = true;
     BestFitClick();
-  } else if (word == QLatin1String("SETMINVIEWSIZE") && ParamNumber(params, 0, a) &&
-             ParamNumber(params, 1, b)) {
+  } else if (word == QLatin1String("SETMINVIEWSIZE") && DemoParamNumber(params, 0, a) &&
+             DemoParamNumber(params, 1, b)) {
     handled = true;
     SetViewSize(a, b);
     FitInitial();
-  } else if (word == QLatin1String("SETMINWINDOWSIZE") && ParamNumber(params, 0, a) &&
-             ParamNumber(params, 1, b)) {
+  } else if (word == QLatin1String("SETMINWINDOWSIZE") && DemoParamNumber(params, 0, a) &&
+             DemoParamNumber(params, 1, b)) {
     handled = true;
     SetMinWindowSize(a, b);
   } else {
@@ -701,7 +680,7 @@ void TVxGraphicsEditor::ExecuteDemoCommand(IVxDemoRecorder *recorder, const QStr
 
 void TVxGraphicsEditor::GetDemoCommandPoint(const TVxProperties &params, bool &handled,
                                             QPoint &screenPoint) {
-  const QString name = ParamText(params, 0).toUpper();
+  const QString name = DemoParamText(params, 0).toUpper();
   QAction *button = nullptr;
   if (name == QLatin1String("OPEN") || name == QLatin1String("OPENBUTTON"))
     button = OpenToolButton;
@@ -723,7 +702,7 @@ void TVxGraphicsEditor::GetDemoCommandPoint(const TVxProperties &params, bool &h
   if (name == QLatin1String("IMAGE")) {
     TVxGraphicsView *view = CurrentView();
     int32_t x = 0, y = 0;
-    if (view && ParamNumber(params, 1, x) && ParamNumber(params, 2, y)) {
+    if (view && DemoParamNumber(params, 1, x) && DemoParamNumber(params, 2, y)) {
       const TVxPoint p = view->MapMode().LogicalToDevice({x, y});
       screenPoint = view->mapToGlobal(QPoint(p.X, p.Y));
       handled = true;

@@ -9,12 +9,6 @@ namespace {
 
 QString Text(int32_t number) { return QString::fromStdU16String(LocalizedString(number)); }
 
-QString ParamText(const TVxProperties &params, int32_t index) {
-  const TVxVariant value = params.GetVariant(index);
-  if (const auto *text = std::get_if<std::string>(&value)) return QString::fromStdString(*text);
-  return {};
-}
-
 }  // namespace
 
 TVxOriginalImageTool::TVxOriginalImageTool(QObject *owner) : TVxGraphicsTool(owner) {
@@ -75,7 +69,7 @@ void TVxOriginalImageTool::ActivateTool() {
 
 void TVxOriginalImageTool::GetDemoCommandPoint(IVxDemoRecorder *, const TVxProperties &params,
                                                bool &handled, QPoint &screenPoint) {
-  const QString name = ParamText(params, 0).toUpper();
+  const QString name = DemoParamText(params, 0).toUpper();
   if (!OriginalImageToolButton ||
       (name != QLatin1String("ORIGINALIMAGEBUTTON") && name != QLatin1String("ORIGINALIMAGE")))
     return;
