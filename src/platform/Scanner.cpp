@@ -257,9 +257,10 @@ TScanResult CheckParameters(const SANE_Parameters &p, TFrameLayout &layout) {
   return {};
 }
 
-// All bytes of the current frame, up to `limit` of them.
+// All bytes of the current frame, up to `limit` of them; `received` hears
+// of every block.
 TScanResult ReadFrame(SANE_Handle handle, size_t limit, const std::atomic<bool> &cancel,
-                      std::vector<uint8_t> &data) {
+                      const std::function<void(size_t)> &received, std::vector<uint8_t> &data) {
   data.clear();
   std::vector<uint8_t> block(ReadBlock);
   for (;;) {
@@ -271,6 +272,7 @@ TScanResult ReadFrame(SANE_Handle handle, size_t limit, const std::atomic<bool> 
     const size_t take = std::min(static_cast<size_t>(std::max<SANE_Int>(length, 0)),
                                  limit - std::min(limit, data.size()));
     data.insert(data.end(), block.begin(), block.begin() + static_cast<ptrdiff_t>(take));
+    received(data.size());
   }
 }
 
@@ -346,7 +348,8 @@ bool TScanner::Begin() {
   return true;
 }
 
-TScanResult TScanner::Scan(const std::string &source, TVxPixelBuffer &pixels, double &dpi) {
+TScanResult TScanner::Scan(const std::string &source, TVxPixelBuffer &pixels, double &dpi,
+                           const TProgress &progress) {
   std::lock_guard lock(SaneLock());
   std::string reason;
   if (!EnsureSession(reason)) return Failure(TScanStatus::NoSane, reason);
@@ -359,7 +362,8 @@ TScanResult TScanner::Scan(const std::string &source, TVxPixelBuffer &pixels, do
 
   // One frame holds the whole image, or three frames hold red, green and blue.
   std::vector<uint8_t> data;
-  for (bool first = true;; first = false) {
+  for (int32_t frame = 0;; ++frame) {
+    const bool first = frame == 0;
     const SANE_Status started = sane_start(handle);
     if (started != SANE_STATUS_GOOD) return SaneFailure(TScanStatus::ScanFailed, started);
     SANE_Parameters p;
@@ -373,7 +377,16 @@ TScanResult TScanner::Scan(const std::string &source, TVxPixelBuffer &pixels, do
     const int32_t knownLines = first ? p.lines : pixels.Height;
     const size_t limit = static_cast<size_t>(p.bytes_per_line) *
                          static_cast<size_t>(knownLines > 0 ? knownLines : MaxSide);
-    if (TScanResult read = ReadFrame(handle, limit, CancelRequested, data); !read.Ok()) return read;
+    const int32_t passes = layout.Channels == 1 && !layout.Grey ? 3 : 1;
+    const auto report = [&](size_t bytes) {
+      if (!progress) return;
+      if (knownLines <= 0) return progress(-1);
+      const size_t expected = static_cast<size_t>(p.bytes_per_line) * knownLines;
+      const auto part = static_cast<int32_t>(std::min<size_t>(100, bytes * 100 / expected));
+      progress(std::min(100, (frame * 100 + part) / passes));
+    };
+    if (TScanResult read = ReadFrame(handle, limit, CancelRequested, report, data); !read.Ok())
+      return read;
     // A device that does not know the height beforehand (-1) ends the frame
     // where its data ends; one that sends fewer lines than announced leaves
     // the rest of the page black.
@@ -393,10 +406,10 @@ TScanResult TScanner::Scan(const std::string &source, TVxPixelBuffer &pixels, do
   }
 }
 
-TScanResult TScanner::ScanToFile(const std::string &source) {
+TScanResult TScanner::ScanToFile(const std::string &source, const TProgress &progress) {
   TVxPixelBuffer pixels;
   double dpi = 0;
-  TScanResult result = Scan(source, pixels, dpi);
+  TScanResult result = Scan(source, pixels, dpi, progress);
   if (!result.Ok()) return result;
   std::filesystem::path file;
   result = WriteTemporaryBmp(pixels, dpi, file);
@@ -407,7 +420,7 @@ TScanResult TScanner::ScanToFile(const std::string &source) {
 TScanResult TScanner::Acquire(const std::string &source, TVxPixelBuffer &pixels) {
   if (!Begin()) return Failure(TScanStatus::Busy, {});
   double dpi = 0;
-  TScanResult result = Scan(source, pixels, dpi);
+  TScanResult result = Scan(source, pixels, dpi, OnProgress);
   Busy = false;
   if (OnAcquireEnded) OnAcquireEnded();
   return result;
@@ -415,7 +428,7 @@ TScanResult TScanner::Acquire(const std::string &source, TVxPixelBuffer &pixels)
 
 TScanResult TScanner::AcquireToFile(const std::string &source) {
   if (!Begin()) return Failure(TScanStatus::Busy, {});
-  TScanResult result = ScanToFile(source);
+  TScanResult result = ScanToFile(source, OnProgress);
   Busy = false;
   if (OnAcquireEnded) OnAcquireEnded();
   return result;
@@ -430,22 +443,30 @@ std::future<TScanResult> TScanner::AcquireToFileAsync(const std::string &source,
     promise.set_value(std::move(refused));
     return future;
   }
-  // The previous worker has finished its scan (Busy was clear); collect it.
-  if (Worker.joinable()) Worker.join();
-  Worker = std::thread([this, source, ended = OnAcquireEnded, dispatch = Dispatch,
-                        done = std::move(done), promise = std::move(promise)]() mutable {
-    TScanResult result = ScanToFile(source);
-    Busy = false;
-    std::function<void()> finish = [ended, done, result]() {
-      if (ended) ended();
-      if (done) done(result);
-    };
-    if (dispatch)
-      dispatch(std::move(finish));
+  // The previous worker has finished its scan (Busy was clear); collect it,
+  // unless this call comes from its own completion, which touches nothing of
+  // ours afterwards.
+  if (Worker.joinable()) {
+    if (Worker.get_id() == std::this_thread::get_id())
+      Worker.detach();
     else
-      finish();
-    promise.set_value(std::move(result));
-  });
+      Worker.join();
+  }
+  Worker =
+      std::thread([this, source, progress = OnProgress, ended = OnAcquireEnded, dispatch = Dispatch,
+                   done = std::move(done), promise = std::move(promise)]() mutable {
+        TScanResult result = ScanToFile(source, progress);
+        Busy = false;
+        std::function<void()> finish = [ended, done, result]() {
+          if (ended) ended();
+          if (done) done(result);
+        };
+        if (dispatch)
+          dispatch(std::move(finish));
+        else
+          finish();
+        promise.set_value(std::move(result));
+      });
   return future;
 }
 

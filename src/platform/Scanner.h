@@ -70,11 +70,17 @@ struct TScanOptions {
 //    one function doing both to Dispatch (which typically queues it to the
 //    user-interface thread) and does not run them itself. The future becomes
 //    ready after that.
+//  - OnProgress runs on the thread that scans (the worker for the
+//    asynchronous call) after every block of data, never through Dispatch;
+//    it should only note the value (an atomic the idle handler reads, or a
+//    queued call of its own).
 class TScanner {
  public:
   using TCallback = std::function<void()>;
   using TCompletion = std::function<void(const TScanResult &)>;
   using TDispatcher = std::function<void(std::function<void()>)>;
+  // Percent of the page received, -1 while its height is unknown.
+  using TProgress = std::function<void(int32_t percent)>;
 
   TScanner();
   // Cancels a running acquisition and waits for it to end.
@@ -84,6 +90,7 @@ class TScanner {
 
   TCallback OnAcquireStarted;
   TCallback OnAcquireEnded;
+  TProgress OnProgress;
   TDispatcher Dispatch;
   TScanOptions Options;
 
@@ -110,8 +117,9 @@ class TScanner {
 
  private:
   bool Begin();
-  TScanResult Scan(const std::string &source, TVxPixelBuffer &pixels, double &dpi);
-  TScanResult ScanToFile(const std::string &source);
+  TScanResult Scan(const std::string &source, TVxPixelBuffer &pixels, double &dpi,
+                   const TProgress &progress);
+  TScanResult ScanToFile(const std::string &source, const TProgress &progress);
   bool EnsureSession(std::string &error);
 
   std::atomic<bool> Busy{false};
