@@ -133,7 +133,7 @@ TEST(ExchangeFile, InconsistentHeadersAreRefusedWithoutReadingPastTheFile) {
       {"negative height", [](HostFile &f) { f.Header.Height = -3; }, TExchangeStatus::Invalid},
       {"two planes", [](HostFile &f) { f.Header.BytesPerPixel = 2; }, TExchangeStatus::Invalid},
       {"stride below width x planes", [](HostFile &f) { f.Header.Stride = 11; }, TExchangeStatus::Invalid},
-      {"rows past the end", [](HostFile &f) { f.Rows.resize(f.Rows.size() - 1); }, TExchangeStatus::Invalid},
+      {"rows past the end", [](HostFile &f) { f.Rows.pop_back(); }, TExchangeStatus::Invalid},
       {"huge height", [](HostFile &f) { f.Header.Height = 0x7FFFFFFF; }, TExchangeStatus::Invalid},
       {"huge stride", [](HostFile &f) { f.Header.Stride = 0x7FFFFFFF; }, TExchangeStatus::Invalid},
       {"trailer past the end",
