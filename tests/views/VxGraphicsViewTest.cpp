@@ -286,7 +286,7 @@ TEST_F(GraphicsViewTest, TheTopmostObjectThatAnswersChoosesTheCursor) {
   auto *upper = view->Objects().Add(std::make_unique<TInput>("upper", Log));
   lower->Takes = true;
   lower->Cursor = CursorCross;
-  QTest::mouseMove(view, QPoint(30, 40));
+  QTest::mouseMove(view, QPoint(32, 42));
   EXPECT_EQ(view->cursor().shape(), ScreenCursor(CursorCross).shape());
   upper->Takes = true;
   upper->Cursor = CursorSizeAll;
@@ -334,16 +334,16 @@ TEST_F(GraphicsViewTest, TheStatusShowsThePointerPositionAndColour) {
   TStatus status;
   view->SetStatusSink(&status);
   SetMap(view, 2, 1, -10, -4);
-  QTest::mouseMove(view, QPoint(30, 40));  // image (20, 22)
+  QTest::mouseMove(view, QPoint(34, 40));  // image (22, 22)
   SetMap(view, 1, 1, 50, 20);
-  QTest::mouseMove(view, QPoint(30, 40));  // image (-20, 20): outside
+  QTest::mouseMove(view, QPoint(31, 40));  // image (-19, 20): outside
   ASSERT_EQ(status.Shown.size(), 2u);
-  EXPECT_EQ(status.Shown[0].X, 20);
+  EXPECT_EQ(status.Shown[0].X, 22);
   EXPECT_EQ(status.Shown[0].Y, 22);
   EXPECT_EQ(status.Shown[0].R, 200);
   EXPECT_EQ(status.Shown[0].G, 22);
-  EXPECT_EQ(status.Shown[0].B, 20);
-  EXPECT_EQ(status.Shown[1].X, -20);
+  EXPECT_EQ(status.Shown[0].B, 22);
+  EXPECT_EQ(status.Shown[1].X, -19);
   EXPECT_EQ(status.Shown[1].Y, 20);
   EXPECT_EQ(status.Shown[1].R + status.Shown[1].G + status.Shown[1].B, 0);
 
