@@ -1,8 +1,14 @@
 #include "framework/Model.h"
 
+#include <QToolBar>
+
+#include "documents/VxGraphicsEditor.h"
 #include "framework/CommonData.h"
 #include "framework/VxApplication.h"
 #include "framework/VxMainForm.h"
+#include "platform/ProgramPath.h"
+#include "tools/VxOriginalImageTool.h"
+#include "tools/VxToolPanel.h"
 
 TModule *Module = nullptr;
 
@@ -19,8 +25,16 @@ TModule::~TModule() {
 void TModule::DataModuleCreate() {
   TVxApplication *application = Application();
   if (!application) return;
-  // The main window; the image editor will create it in its place.
-  TMainForm *mainForm = nullptr;
-  application->CreateForm(mainForm);
-  if (CommonDataModule) mainForm->SetCommonImages(CommonDataModule->New24TBXImageList);
+  // The image editor creates the main window, which uses the common images.
+  TVxGraphicsEditor *editor = nullptr;
+  application->CreateModule(editor);
+  editor->DemoFolder =
+      QString::fromStdString((platform::ProgramFolder() / "Demo").string()) + QStringLiteral("/");
+
+  TVxToolPanelModule *panel = nullptr;
+  application->CreateModule(panel);
+  panel->SetToolbarWrap(true);
+  if (editor->StandardToolbar) editor->StandardToolbar->addSeparator();
+
+  CreateGraphicsTool<TVxOriginalImageTool>();
 }

@@ -1,0 +1,773 @@
+#include "documents/VxGraphicsEditor.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWheelEvent>
+#include <cmath>
+#include <variant>
+
+#include "documents/VxDemoRecorder.h"
+#include "framework/VxApplication.h"
+#include "framework/VxCursors.h"
+#include "framework/VxMainForm.h"
+#include "framework/VxProperties.h"
+#include "platform/Scanner.h"
+#include "settings/VxLocalizer.h"
+#include "tools/VxGraphicsTool.h"
+#include "tools/VxScrollTool.h"
+
+namespace {
+
+QString Text(int32_t number) { return QString::fromStdU16String(LocalizedString(number)); }
+
+QString Formatted(int32_t number, const QString &value) {
+  const std::u16string text = value.toStdU16String();
+  return QString::fromStdU16String(FormatLocalized(LocalizedString(number), {text}));
+}
+
+// The extensions the folder scan keeps; a file is kept when its own extension
+// (with the dot, upper case, longer than two characters) occurs in this text.
+const QString FolderExtensions = QStringLiteral(".JPG;.JPEG;.TIF;.TIFF;.PNG;.BMP;.RLE;.DIB");
+
+// Places one axis of a window of `size` at `position` inside [start, end).
+void FitAxis(int &position, int &size, int start, int end) {
+  position = std::max(position, start);
+  if (position + size > end) {
+    if (size < end - start) {
+      position = (end - start - size) / 2;
+    } else {
+      position = start;
+      size = end - start;
+    }
+  }
+}
+
+QRect WorkArea(const QWidget *window) {
+  QScreen *screen = window ? window->screen() : nullptr;
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+}  // namespace
+
+TVxGraphicsEditor *GraphicsEditor() {
+  TVxApplication *application = Application();
+  if (!application) return nullptr;
+  for (int i = 0; i < application->ComponentCount(); ++i)
+    if (auto *editor = qobject_cast<TVxGraphicsEditor *>(application->Component(i))) return editor;
+  return nullptr;
+}
+
+TVxGraphicsEditor::TVxGraphicsEditor(QObject *owner)
+    : TVxEditor(owner), FScanner(std::make_unique<platform::TScanner>()) {
+  setObjectName(QStringLiteral("GraphicsEditor"));
+  FScanner->OnAcquireStarted = [this] { ScannerEnabled(false); };
+  FScanner->OnAcquireEnded = [this] { ScannerEnabled(true); };
+  // The worker's end is handed to this thread; dropped if the editor is gone.
+  FScanner->Dispatch = [this](std::function<void()> call) {
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+  };
+  if (TMainForm *form = MainForm()) {
+    CreateCommands();
+    CreateStatusPanels();
+    form->OnFileDropped = [this](const QString &name) { TVxEditor::OpenFile(name, true); };
+    // A first start gets room for a photograph and the tool panel; a stored
+    // placement replaces this when the settings are read.
+    const QRect area = WorkArea(form);
+    form->resize(std::min(1200, area.width() * 4 / 5), std::min(850, area.height() * 4 / 5));
+    form->installEventFilter(this);
+  }
+  if (TVxApplication *application = Application()) {
+    application->CreateModule<TVxScrollTool>()->RegisterDemoNames();
+    application->Cursors().LoadResource(CursorHand, QStringLiteral("Hand"));
+  }
+  Localize();
+}
+
+TVxGraphicsEditor::~TVxGraphicsEditor() {
+  // A running acquisition ends while the editor can still take its result.
+  FScanner.reset();
+  ScanWait.reset();
+  if (TMainForm *form = MainForm()) form->OnFileDropped = nullptr;
+}
+
+void TVxGraphicsEditor::CreateCommands() {
+  TMainForm &form = *MainForm();
+  QToolBar *toolbar = StandardToolbar;
+  QAction *editSeparator = EditToolbarSeparator;
+  toolbar->insertSeparator(editSeparator);
+  form.AddToolbarItem<QAction>(
+      toolbar, editSeparator, {}, 14, [this] { PreviousImageClick(); }, PrevImageButton);
+  form.AddToolbarItem<QAction>(
+      toolbar, editSeparator, {}, 15, [this] { NextImageClick(); }, NextImageButton);
+
+  QMenu *view = form.ViewMenuItem;
+  ZoomMenuSeparator = form.AddSeparator(view, form.ToolbarsMenuItem->menuAction());
+  ZoomToolbarSeparator = toolbar->addSeparator();
+  struct TCommand {
+    QAction *&MenuItem;
+    QAction *&Button;
+    QList<QKeySequence> Keys;
+    int Image;
+    void (TVxGraphicsEditor::*Handler)();
+  };
+  const TCommand commands[] = {
+      {ZoomInMenuItem,
+       ZoomInButton,
+       {QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_Plus),
+        QKeySequence(QKeySequence::ZoomIn)},
+       10,
+       &TVxGraphicsEditor::ZoomInClick},
+      {ZoomOutMenuItem,
+       ZoomOutButton,
+       {QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_Minus),
+        QKeySequence(QKeySequence::ZoomOut)},
+       11,
+       &TVxGraphicsEditor::ZoomOutClick},
+      {ActualSizeMenuItem,
+       ActualSizeButton,
+       {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0)},
+       12,
+       &TVxGraphicsEditor::ActualSizeClick},
+      {ScaleToBestFitMenuItem, ScaleToBestFitButton, {}, 13, &TVxGraphicsEditor::BestFitClick},
+  };
+  for (const TCommand &command : commands) {
+    const auto handler = [this, h = command.Handler] { (this->*h)(); };
+    command.MenuItem = form.AddMenuItem({}, {}, ZoomMenuSeparator, view, command.Image, handler);
+    command.MenuItem->setShortcuts(command.Keys);
+    form.AddToolbarItem<QAction>(toolbar, nullptr, {}, command.Image, handler, command.Button);
+  }
+
+  QMenu *file = form.FileMenuItem;
+  QAction *fileSeparator = form.FileMenuSeparator;
+  CloseMenuSeperator = form.AddSeparator(file, fileSeparator);
+  SelectTwainSourceMenuItem =
+      form.AddMenuItem({}, {}, fileSeparator, file, -1, [this] { ImportSubmenuPopup(); });
+  SelectTwainSourceMenuItem->setVisible(false);
+  AcquireMenuItem = form.AddMenuItem({}, {}, fileSeparator, file, -1, [this] {
+    if (!LastSource.isEmpty()) AcquireFrom(LastSource);
+  });
+  AcquireMenuItem->setVisible(false);
+  ImportSubmenu = form.AddSubmenu({}, file, fileSeparator);
+  ImportSubmenu->setObjectName(QStringLiteral("ImportSubmenu"));
+  connect(ImportSubmenu, &QMenu::aboutToShow, this, [this] { ImportSubmenuPopup(); });
+}
+
+void TVxGraphicsEditor::CreateStatusPanels() {
+  TMainForm &form = *MainForm();
+  const int h = std::abs(QFontMetrics(form.font()).height());
+  const int h32 = MulDiv(h, 3, 2);
+  struct TPanel {
+    const char *Caption;  // null for a value panel
+    QLabel **Field;
+    int Width;
+    bool Framed;
+  };
+  const TPanel panels[] = {
+      {"X:", nullptr, 2 * h, false}, {nullptr, &XStatusPanel, 4 * h, false},
+      {"Y:", nullptr, h32, false},   {nullptr, &YStatusPanel, 5 * h, true},
+      {"W:", nullptr, 2 * h, false}, {nullptr, &WStatusPanel, 4 * h, false},
+      {"H:", nullptr, h32, false},   {nullptr, &HStatusPanel, 5 * h, true},
+      {"R:", nullptr, h32, false},   {nullptr, &RStatusPanel, 4 * h, false},
+      {"G:", nullptr, h32, false},   {nullptr, &GStatusPanel, 4 * h, false},
+      {"B:", nullptr, h32, false},   {nullptr, &BStatusPanel, 5 * h, true},
+  };
+  for (const TPanel &p : panels) {
+    auto *label = new QLabel(form.StatusBar);
+    label->setFixedWidth(p.Width);
+    if (p.Caption) {
+      label->setText(QString::fromLatin1(p.Caption));
+      label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    } else {
+      label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+      *p.Field = label;
+    }
+    if (p.Framed) label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    form.StatusBar->addWidget(label);
+    StatusPanels.push_back(label);
+  }
+}
+
+void TVxGraphicsEditor::Localize() {
+  TVxEditor::Localize();
+  if (!ZoomInMenuItem) return;
+  const auto both = [](QAction *item, QAction *button, int32_t number) {
+    item->setText(Text(number));
+    button->setText(Text(number));
+    button->setToolTip(Text(number));
+  };
+  both(ZoomInMenuItem, ZoomInButton, 98);
+  both(ZoomOutMenuItem, ZoomOutButton, 99);
+  both(ActualSizeMenuItem, ActualSizeButton, 166);
+  both(ScaleToBestFitMenuItem, ScaleToBestFitButton, 178);
+  PrevImageButton->setText(Text(2104));
+  PrevImageButton->setToolTip(Text(2104));
+  NextImageButton->setText(Text(2105));
+  NextImageButton->setToolTip(Text(2105));
+  SelectTwainSourceMenuItem->setText(Text(102));
+  AcquireMenuItem->setText(Text(101));
+  ImportSubmenu->setTitle(Text(17));
+  if (OkButton) OkButton->setText(Text(3001));
+  if (CancelButton) CancelButton->setText(Text(3002));
+}
+
+void TVxGraphicsEditor::LoadSettings(TVxSDFReader &reader) {
+  TVxEditor::LoadSettings(reader);
+  if (!reader.OpenSection(1, SettingsGuid)) return;
+  int32_t quality = FFormats.JPEGQuality;
+  if (reader.ReadInteger(1, quality) && quality >= 0 && quality <= 100)
+    FFormats.JPEGQuality = quality;
+  int32_t flag = StoredFlag ? 1 : 0;
+  if (reader.ReadInteger(2, flag)) StoredFlag = flag != 0;
+  reader.CloseNode();
+}
+
+void TVxGraphicsEditor::SaveSettings(TVxSDFWriter &writer) {
+  TVxEditor::SaveSettings(writer);
+  writer.BeginSection(1, SettingsGuid);
+  writer.WriteInteger(1, FFormats.JPEGQuality);
+  writer.WriteInteger(2, StoredFlag ? 1 : 0);
+  writer.EndNode();
+}
+
+void TVxGraphicsEditor::UpdateControls() {
+  TVxEditor::UpdateControls();
+  if (!ZoomInMenuItem) return;
+  const bool open = SaveAsMenuItem->isEnabled();
+  for (QAction *item : {ZoomInMenuItem, ZoomOutMenuItem, ActualSizeMenuItem, ScaleToBestFitMenuItem,
+                        ZoomInButton, ZoomOutButton, ActualSizeButton, ScaleToBestFitButton})
+    item->setEnabled(open);
+  PrevImageButton->setEnabled(!Folder.isEmpty() && FFolderIndex > 0);
+  NextImageButton->setEnabled(!Folder.isEmpty() && FFolderIndex < Folder.size() - 1);
+}
+
+TVxGraphicsDocument *TVxGraphicsEditor::CurrentGraphicsDocument() const {
+  return qobject_cast<TVxGraphicsDocument *>(CurrentDocument());
+}
+
+TVxGraphicsView *TVxGraphicsEditor::CurrentView() const {
+  TVxGraphicsDocument *document = CurrentGraphicsDocument();
+  if (!document || !document->HasView()) return nullptr;
+  return dynamic_cast<TVxGraphicsView *>(document->GraphicsView());
+}
+
+IVxGraphicsDocumentClient *TVxGraphicsEditor::CurrentGraphicsTool() const {
+  return FCurrentTool.data();
+}
+
+void TVxGraphicsEditor::SelectTool(TVxGraphicsTool *tool) {
+  TVxGraphicsTool *current = FCurrentTool.data();
+  if (current) current->DeactivateTool();
+  FPreviousTool = current;
+  if (tool) tool->ActivateTool();
+  FCurrentTool = tool;
+}
+
+bool TVxGraphicsEditor::CanUseTool(const TVxGraphicsTool *tool) const {
+  TVxGraphicsDocument *document = CurrentGraphicsDocument();
+  if (!document) return false;
+  if (ToolSwitchingLocked && tool != FCurrentTool.data()) return false;
+  if (document->IsEditing() && document->EditTool() != tool) {
+    auto *editing = dynamic_cast<TVxGraphicsTool *>(document->EditTool());
+    if (editing && editing->LocksOtherTools) return false;
+  }
+  return true;
+}
+
+void TVxGraphicsEditor::ShowPointerStatus(const TVxPointerStatus &status) {
+  if (!XStatusPanel) return;
+  XStatusPanel->setText(QString::number(status.X));
+  YStatusPanel->setText(QString::number(status.Y));
+  RStatusPanel->setText(QString::number(status.R));
+  GStatusPanel->setText(QString::number(status.G));
+  BStatusPanel->setText(QString::number(status.B));
+}
+
+void TVxGraphicsEditor::ShowImageSize(int32_t width, int32_t height) {
+  if (!WStatusPanel) return;
+  WStatusPanel->setText(QString::number(width));
+  HStatusPanel->setText(QString::number(height));
+}
+
+void TVxGraphicsEditor::ActivateDocument(TVxDocument *doc) {
+  auto *graphics = qobject_cast<TVxGraphicsDocument *>(doc);
+  // Only a file the plug-in handed over switches modes, not any image that
+  // happens to carry format -1.
+  if (graphics && graphics->ReadFromExchangeFile) SetPluginMode(true);
+  TVxEditor::ActivateDocument(doc);
+}
+
+void TVxGraphicsEditor::UpdateCaption() {
+  TMainForm *form = MainForm();
+  if (IsPluginMode() && form) {
+    form->setWindowTitle(Application() ? Application()->Title() : QString());
+    return;
+  }
+  TVxEditor::UpdateCaption();
+}
+
+std::unique_ptr<TVxDocument> TVxGraphicsEditor::CreateDocument() {
+  return std::make_unique<TVxGraphicsDocument>(this);
+}
+
+bool TVxGraphicsEditor::AttachDocument(TVxDocument *doc, QWidget *&view) {
+  if (!TVxEditor::AttachDocument(doc, view)) return false;
+  auto *graphicsView = dynamic_cast<TVxGraphicsView *>(view);
+  if (!graphicsView) return true;
+  for (IVxGraphicsDocumentClient *client : TVxGraphicsDocument::Tools())
+    if (auto *tool = dynamic_cast<TVxGraphicsTool *>(client)) tool->CreateControl(graphicsView);
+  graphicsView->SetStatusSink(this);
+  graphicsView->installEventFilter(this);
+  if (auto *document = qobject_cast<TVxGraphicsDocument *>(doc))
+    ShowImageSize(document->Image.Width(), document->Image.Height());
+  FitInitial();
+  if (TVxGraphicsTool *tool = FCurrentTool.data()) tool->ActivateTool();
+  graphicsView->DocumentView()->SetVisible(true);
+  graphicsView->UpdateScrollRange();
+  graphicsView->setFocus(Qt::OtherFocusReason);
+  return true;
+}
+
+bool TVxGraphicsEditor::ExecuteSaveAsDialog(TVxDocument *doc) {
+  if (!IsPluginMode()) return TVxEditor::ExecuteSaveAsDialog(doc);
+  if (doc && doc->CanSave()) {
+    doc->Save();
+    if (Application()) Application()->SetExitCode(0);
+  }
+  return true;
+}
+
+int TVxGraphicsEditor::AskSaveChanges(const QString &name) {
+  if (!IsPluginMode()) return TVxEditor::AskSaveChanges(name);
+  return Application() ? Application()->MessageBox(Formatted(94, Text(500)), 51) : IdCancel;
+}
+
+void TVxGraphicsEditor::AddRecentFile(TVxDocument *doc) {
+  if (!IsPluginMode()) TVxEditor::AddRecentFile(doc);
+}
+
+void TVxGraphicsEditor::SetPluginMode(bool on) {
+  if (IsPluginMode() || !on) return;
+  if (TVxApplication *application = Application())
+    application->SetTitle(application->Title() + QStringLiteral(" Plug-in"));
+  if (TMainForm *form = MainForm()) {
+    PrevImageButton->setVisible(false);
+    NextImageButton->setVisible(false);
+    form->FileMenuItem->menuAction()->setVisible(false);
+    StandardToolbar->addSeparator();
+    const auto textButton = [&](int32_t number, void (TVxGraphicsEditor::*click)(),
+                                QToolButton *&button) {
+      form->AddToolbarItem<QToolButton>(
+          StandardToolbar, nullptr, Text(number), -1, [this, click] { (this->*click)(); }, button);
+      button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    };
+    textButton(3001, &TVxGraphicsEditor::PluginOkClick, OkButton);
+    textButton(3002, &TVxGraphicsEditor::PluginCancelClick, CancelButton);
+  }
+  TVxEditor::SetPluginMode(on);
+  UpdateCaption();
+}
+
+void TVxGraphicsEditor::RecordCommand(const QString &word, const QString &message) {
+  IVxDemoRecorder *recorder = DemoRecorder();
+  if (!recorder || !recorder->IsRecording()) return;
+  recorder->RecordLine(QStringLiteral("MouseCurvedMove ") + word);
+  if (recorder->ShowMessages())
+    recorder->RecordLine(QStringLiteral("Message \"") + message + QStringLiteral("\""));
+  recorder->RecordLine(word);
+}
+
+void TVxGraphicsEditor::RecordOpen(const QString &name) {
+  IVxDemoRecorder *recorder = DemoRecorder();
+  TVxGraphicsView *view = CurrentView();
+  if (!recorder || !recorder->IsRecording() || !view) return;
+  recorder->RecordLine(QStringLiteral("MouseCurvedMove Open"));
+  if (recorder->ShowMessages()) recorder->RecordLine(QStringLiteral("Message \"Open Image\""));
+  recorder->RecordLine(QStringLiteral("ImageOpen \"%1\", %2, %3")
+                           .arg(QFileInfo(name).fileName())
+                           .arg(view->width())
+                           .arg(view->height()));
+}
+
+bool TVxGraphicsEditor::OpenFile(const QString &name, TVxDocument *&doc, bool addToRecent) {
+  if (!TVxEditor::OpenFile(name, doc, addToRecent)) return false;
+  if (doc && doc->HasView()) {
+    ScanFolder(name);
+    FitInitial();
+    RecordOpen(name);
+  }
+  return true;
+}
+
+void TVxGraphicsEditor::ScanFolder(const QString &name) {
+  Folder.clear();
+  FFolderIndex = -1;
+  const QFileInfo info(name);
+  const QDir folder = info.absoluteDir();
+  // Sorted by name so that Previous and Next walk the folder as a file
+  // manager lists it.
+  const QFileInfoList entries = folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System,
+                                                     QDir::Name | QDir::IgnoreCase);
+  for (const QFileInfo &entry : entries) {
+    const QString suffix = entry.fileName().contains(u'.')
+                               ? QStringLiteral(".") + entry.suffix().toUpper()
+                               : QString();
+    if (suffix.size() > 2 && FolderExtensions.contains(suffix)) Folder << entry.absoluteFilePath();
+  }
+  const QString wanted = info.absoluteFilePath();
+  for (qsizetype i = 0; i < Folder.size(); ++i)
+    if (Folder[i].compare(wanted, Qt::CaseInsensitive) == 0) {
+      FFolderIndex = static_cast<int>(i);
+      break;
+    }
+}
+
+void TVxGraphicsEditor::NextImageClick() {
+  if (Folder.isEmpty() || FFolderIndex + 1 >= Folder.size()) return;
+  ++FFolderIndex;
+  TVxEditor::OpenFile(Folder[FFolderIndex], true);
+}
+
+void TVxGraphicsEditor::PreviousImageClick() {
+  if (Folder.isEmpty() || FFolderIndex <= 0) return;
+  --FFolderIndex;
+  TVxEditor::OpenFile(Folder[FFolderIndex], true);
+}
+
+void TVxGraphicsEditor::FitInitial() {
+  TVxGraphicsView *view = CurrentView();
+  TVxGraphicsDocument *document = CurrentGraphicsDocument();
+  if (!view || !document) return;
+  // A view just put in place gets its size from the window's layout first.
+  if (TMainForm *form = MainForm())
+    if (QWidget *client = form->centralWidget(); client && client->layout())
+      client->layout()->activate();
+  if (!view->isVisible()) {
+    FitPending = true;
+    return;
+  }
+  FitPending = false;
+  if (view->width() >= document->Image.Width() && view->height() >= document->Image.Height())
+    view->SetZoom(1, 1);
+  else
+    BestFit();
+}
+
+void TVxGraphicsEditor::BestFit() {
+  TVxGraphicsView *view = CurrentView();
+  TVxGraphicsDocument *document = CurrentGraphicsDocument();
+  if (!view || !document) return;
+  const int32_t w = std::max(view->width(), 1), h = std::max(view->height(), 1);
+  const int32_t iw = document->Image.Width(), ih = document->Image.Height();
+  if (iw <= 0 || ih <= 0) return;
+  if (static_cast<double>(ih) / h >= static_cast<double>(iw) / w)
+    view->SetZoom(h, ih);
+  else
+    view->SetZoom(w, iw);
+}
+
+bool TVxGraphicsEditor::eventFilter(QObject *watched, QEvent *event) {
+  // Once shown, the window and its docks settle over several resizes; the
+  // fit waits for the last of them.
+  if (FitPending && event->type() == QEvent::Resize && watched == CurrentView() &&
+      CurrentView()->isVisible())
+    QTimer::singleShot(0, this, [this] {
+      if (FitPending) FitInitial();
+    });
+  if (event->type() == QEvent::Wheel && watched == MainForm()) {
+    auto *wheel = static_cast<QWheelEvent *>(event);
+    const QPoint angle = wheel->angleDelta();
+    const int delta = angle.y() != 0 ? angle.y() : angle.x();
+    TVxShiftState shift = 0;
+    if (wheel->modifiers() & Qt::ShiftModifier) shift |= ShiftKey;
+    if (wheel->modifiers() & Qt::ControlModifier) shift |= CtrlKey;
+    if (wheel->modifiers() & Qt::AltModifier) shift |= AltKey;
+    bool handled = false;
+    if (delta != 0) MouseWheelHandler(shift, delta, wheel->globalPosition().toPoint(), handled);
+    if (handled) return true;
+  }
+  return TVxEditor::eventFilter(watched, event);
+}
+
+void TVxGraphicsEditor::MouseWheelHandler(TVxShiftState shift, int delta, const QPoint &screenPoint,
+                                          bool &handled) {
+  TVxGraphicsView *view = CurrentView();
+  if (view && view->MouseInside()) handled = view->MouseWheelHandler(shift, delta, screenPoint);
+}
+
+void TVxGraphicsEditor::DocumentViewActivated(TVxDocument *doc) { ActivateDocument(doc); }
+
+void TVxGraphicsEditor::ZoomInClick() {
+  RecordCommand(QStringLiteral("ZoomIn"), QStringLiteral("Zoom In"));
+  if (TVxGraphicsView *view = CurrentView()) {
+    const TVxZoom zoom = view->Zoom();
+    const TVxZoom step = ZoomInStep(zoom.Numerator, zoom.Denominator);
+    view->SetZoom(step.Numerator, step.Denominator);
+  }
+}
+
+void TVxGraphicsEditor::ZoomOutClick() {
+  RecordCommand(QStringLiteral("ZoomOut"), QStringLiteral("Zoom Out"));
+  if (TVxGraphicsView *view = CurrentView()) {
+    const TVxZoom zoom = view->Zoom();
+    const TVxZoom step = ZoomOutStep(zoom.Numerator, zoom.Denominator);
+    view->SetZoom(step.Numerator, step.Denominator);
+  }
+}
+
+void TVxGraphicsEditor::ActualSizeClick() {
+  RecordCommand(QStringLiteral("ActualSize"), QStringLiteral("Actual Size"));
+  if (TVxGraphicsView *view = CurrentView()) view->SetZoom(1, 1);
+}
+
+void TVxGraphicsEditor::BestFitClick() {
+  RecordCommand(QStringLiteral("BestFit"), QStringLiteral("Best Fit"));
+  if (CurrentView()) BestFit();
+}
+
+void TVxGraphicsEditor::EndOpenEdit() {
+  TVxGraphicsDocument *document = CurrentGraphicsDocument();
+  if (document && document->IsEditing()) document->EndToolEdit(nullptr);
+}
+
+void TVxGraphicsEditor::PluginOkClick() {
+  EndOpenEdit();
+  if (TVxGraphicsDocument *document = CurrentGraphicsDocument()) {
+    if (document->CanSave()) {
+      document->Save();
+      if (Application()) Application()->SetExitCode(0);
+    }
+    // The window closes even when the file could not be written.
+    document->SetSaved(true);
+  }
+  if (TMainForm *form = MainForm()) form->close();
+}
+
+void TVxGraphicsEditor::PluginCancelClick() {
+  EndOpenEdit();
+  if (TVxDocument *document = CurrentDocument()) document->SetSaved(true);
+  if (TMainForm *form = MainForm()) form->close();
+}
+
+bool TVxGraphicsEditor::CanUndo() {
+  TVxGraphicsDocument *document = CurrentGraphicsDocument();
+  return TVxEditor::CanUndo() && !(document && document->IsEditing());
+}
+
+bool TVxGraphicsEditor::CanRedo() {
+  TVxGraphicsDocument *document = CurrentGraphicsDocument();
+  return TVxEditor::CanRedo() && !(document && document->IsEditing());
+}
+
+template <class F>
+void TVxGraphicsEditor::Step(F &&step, bool (TVxGraphicsEditor::*canStep)()) {
+  TVxGraphicsDocument *document = CurrentGraphicsDocument();
+  if (!document) return;
+  // Bounded: a state that always asks for one more step cannot hang the program.
+  int32_t steps = document->History().Count();
+  do {
+    RepeatStep = false;
+    TVxGraphicsTool *tool = FCurrentTool.data();
+    SelectTool(nullptr);
+    step(*document);
+    SelectTool(tool);
+  } while (RepeatStep && --steps > 0 && (this->*canStep)());
+}
+
+void TVxGraphicsEditor::Undo() {
+  Step(
+      [this](TVxGraphicsDocument &document) {
+        document.NotifyBeforeUndo();
+        TVxEditor::Undo();
+        document.NotifyAfterUndo();
+      },
+      &TVxGraphicsEditor::CanUndo);
+}
+
+void TVxGraphicsEditor::Redo() {
+  Step(
+      [this](TVxGraphicsDocument &document) {
+        document.NotifyBeforeRedo();
+        TVxEditor::Redo();
+        document.NotifyAfterRedo();
+      },
+      &TVxGraphicsEditor::CanRedo);
+}
+
+void TVxGraphicsEditor::SetViewSize(int32_t width, int32_t height) {
+  TVxGraphicsView *view = CurrentView();
+  TMainForm *form = MainForm();
+  if (!view || !form) return;
+  QRect frame = form->geometry();
+  int w = frame.width() + std::max(width - view->width(), 0);
+  int h = frame.height() + std::max(height - view->height(), 0);
+  int x = frame.x(), y = frame.y();
+  const QRect area = WorkArea(form);
+  FitAxis(x, w, area.left(), area.left() + area.width());
+  FitAxis(y, h, area.top(), area.top() + area.height());
+  form->setGeometry(x, y, w, h);
+  if (QLayout *layout = form->layout()) layout->activate();
+}
+
+void TVxGraphicsEditor::SetMinWindowSize(int32_t width, int32_t height) {
+  TMainForm *form = MainForm();
+  if (!form) return;
+  const QRect area = WorkArea(form);
+  QRect frame = form->geometry();
+  if (frame.width() < width) {
+    frame.setWidth(width);
+    frame.moveLeft((area.width() - width) / 2);
+  }
+  if (frame.height() < height) {
+    frame.setHeight(height);
+    frame.moveTop((area.height() - height) / 2);
+  }
+  form->setGeometry(frame);
+  if (QLayout *layout = form->layout()) layout->activate();
+  FitInitial();
+}
+
+void TVxGraphicsEditor::ExecuteDemoCommand(IVxDemoRecorder *recorder, const QString &word,
+                                           bool &handled, const TVxProperties &params) {
+  int32_t a = 0, b = 0;
+  if (word == QLatin1String("IMAGEOPEN")) {
+    handled = true;
+    QString path = DemoParamText(params, 0);
+    if (!DemoFolder.isEmpty() && QFileInfo::exists(DemoFolder + path)) path = DemoFolder + path;
+    TVxDocument *doc = nullptr;
+    if (OpenFile(path, doc, true)) {
+      doc->DiscardOnClose = true;
+      if (params.Count() == 3 && DemoParamNumber(params, 1, a) && DemoParamNumber(params, 2, b)) {
+        SetViewSize(a, b);
+        FitInitial();
+      }
+    } else if (recorder) {
+      recorder->ReportError(QStringLiteral("Cannot open the file."));
+    }
+  } else if (word == QLatin1String("ZOOMIN")) {
+    handled = true;
+    ZoomInClick();
+  } else if (word == QLatin1String("ZOOMOUT")) {
+    handled = true;
+    ZoomOutClick();
+  } else if (word == QLatin1String("ACTUALSIZE")) {
+    handled = true;
+    ActualSizeClick();
+  } else if (word == QLatin1String("BESTFIT")) {
+    handled = true;
+    BestFitClick();
+  } else if (word == QLatin1String("SETMINVIEWSIZE") && DemoParamNumber(params, 0, a) &&
+             DemoParamNumber(params, 1, b)) {
+    handled = true;
+    SetViewSize(a, b);
+    FitInitial();
+  } else if (word == QLatin1String("SETMINWINDOWSIZE") && DemoParamNumber(params, 0, a) &&
+             DemoParamNumber(params, 1, b)) {
+    handled = true;
+    SetMinWindowSize(a, b);
+  } else {
+    TVxEditor::ExecuteDemoCommand(recorder, word, handled, params);
+  }
+}
+
+void TVxGraphicsEditor::GetDemoCommandPoint(const TVxProperties &params, bool &handled,
+                                            QPoint &screenPoint) {
+  const QString name = DemoParamText(params, 0).toUpper();
+  QAction *button = nullptr;
+  if (name == QLatin1String("OPEN") || name == QLatin1String("OPENBUTTON"))
+    button = OpenToolButton;
+  else if (name == QLatin1String("ZOOMIN"))
+    button = ZoomInButton;
+  else if (name == QLatin1String("ZOOMOUT"))
+    button = ZoomOutButton;
+  else if (name == QLatin1String("ACTUALSIZE"))
+    button = ActualSizeButton;
+  else if (name == QLatin1String("BESTFIT"))
+    button = ScaleToBestFitButton;
+  if (button) {
+    if (QWidget *widget = StandardToolbar->widgetForAction(button)) {
+      screenPoint = widget->mapToGlobal(widget->rect().center());
+      handled = true;
+    }
+    return;
+  }
+  if (name == QLatin1String("IMAGE")) {
+    TVxGraphicsView *view = CurrentView();
+    int32_t x = 0, y = 0;
+    if (view && DemoParamNumber(params, 1, x) && DemoParamNumber(params, 2, y)) {
+      const TVxPoint p = view->MapMode().LogicalToDevice({x, y});
+      screenPoint = view->mapToGlobal(QPoint(p.X, p.Y));
+      handled = true;
+    }
+    return;
+  }
+  TVxEditor::GetDemoCommandPoint(params, handled, screenPoint);
+}
+
+// --- Scanner import ----------------------------------------------------------
+
+bool TVxGraphicsEditor::IsAcquiring() const { return FScanner && FScanner->IsBusy(); }
+
+void TVxGraphicsEditor::ScannerEnabled(bool enabled) {
+  if (SelectTwainSourceMenuItem) SelectTwainSourceMenuItem->setEnabled(enabled);
+  if (AcquireMenuItem) AcquireMenuItem->setEnabled(enabled);
+}
+
+void TVxGraphicsEditor::ImportSubmenuPopup() {
+  if (!ImportSubmenu) return;
+  ImportSubmenu->clear();
+  std::vector<platform::TScanSource> sources;
+  TVxWaitCursor wait;
+  if (!FScanner->Sources(sources) || sources.empty()) {
+    QAction *none = ImportSubmenu->addAction(Text(5401));
+    none->setEnabled(false);
+    return;
+  }
+  for (const platform::TScanSource &source : sources) {
+    const QString name = QString::fromStdString(source.Name);
+    QString caption = QString::fromStdString(source.Vendor + " " + source.Model).trimmed();
+    caption =
+        caption.isEmpty() ? name : caption + QStringLiteral(" (") + name + QStringLiteral(")");
+    QAction *item = ImportSubmenu->addAction(caption);
+    item->setData(name);
+    item->setEnabled(!IsAcquiring());
+    connect(item, &QAction::triggered, this, [this, name] { AcquireFrom(name); });
+  }
+}
+
+bool TVxGraphicsEditor::AcquireFrom(const QString &source) {
+  if (IsAcquiring() || !CanReplaceDocument()) return false;
+  LastSource = source;
+  ScanWait = std::make_unique<TVxWaitCursor>();
+  FScanner->AcquireToFileAsync(source.toStdString(),
+                               [this](const platform::TScanResult &result) { ScanDone(result); });
+  return true;
+}
+
+void TVxGraphicsEditor::ScanDone(const platform::TScanResult &result) {
+  ScanWait.reset();
+  if (!result.Ok()) {
+    if (result.Status != platform::TScanStatus::Cancelled && Application())
+      Application()->MessageBox(Formatted(5400, QString::fromStdString(result.Detail)), 16);
+    return;
+  }
+  const QString file = QString::fromStdString(result.File.string());
+  TVxDocument *doc = nullptr;
+  if (OpenFile(file, doc, false) && doc) {
+    // An acquired page has no file of its own: saving asks for one.
+    doc->SetFileName({});
+    Folder.clear();
+    FFolderIndex = -1;
+    UpdateCaption();
+  }
+  std::error_code ignored;
+  std::filesystem::remove(result.File, ignored);
+}

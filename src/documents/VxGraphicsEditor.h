@@ -1,0 +1,192 @@
+#pragma once
+// The image editor: the editor of image documents with the View commands,
+// previous and next image of the folder, the status bar's pointer and size
+// fields, the current tool and tool switching, image-aware Undo and Redo, the
+// plug-in mode, the demonstration words addressed to the editor, and the
+// scanner import.
+
+#include <QLabel>
+#include <QPointer>
+#include <QStringList>
+#include <QToolButton>
+#include <functional>
+#include <memory>
+
+#include "documents/VxDemoClient.h"
+#include "documents/VxEditor.h"
+#include "documents/VxGraphicsDocument.h"
+#include "documents/VxGraphicsFormats.h"
+#include "views/VxGraphicsView.h"
+
+class TVxGraphicsTool;
+class TVxWaitCursor;
+namespace platform {
+class TScanner;
+struct TScanResult;
+}  // namespace platform
+
+class TVxGraphicsEditor : public TVxEditor,
+                          public IVxGraphicsDocumentHost,
+                          public IVxPointerStatusSink,
+                          public IVxDemoClient {
+  Q_OBJECT
+ public:
+  static constexpr TVxGUID SettingsGuid =
+      TVxGUID::FromLiteral("{E1195915-FFAE-4A56-B331-F4567336FF25}");
+
+  explicit TVxGraphicsEditor(QObject *owner);
+  ~TVxGraphicsEditor() override;
+
+  QAction *ZoomInMenuItem = nullptr;
+  QAction *ZoomOutMenuItem = nullptr;
+  QAction *ActualSizeMenuItem = nullptr;
+  QAction *ScaleToBestFitMenuItem = nullptr;
+  QAction *ZoomMenuSeparator = nullptr;
+  QAction *ZoomToolbarSeparator = nullptr;
+  QAction *ZoomInButton = nullptr;
+  QAction *ZoomOutButton = nullptr;
+  QAction *ActualSizeButton = nullptr;
+  QAction *ScaleToBestFitButton = nullptr;
+  QMenu *ImportSubmenu = nullptr;
+  QAction *SelectTwainSourceMenuItem = nullptr;
+  QAction *AcquireMenuItem = nullptr;
+  QAction *CloseMenuSeperator = nullptr;
+  QLabel *XStatusPanel = nullptr;
+  QLabel *YStatusPanel = nullptr;
+  QLabel *WStatusPanel = nullptr;
+  QLabel *HStatusPanel = nullptr;
+  QLabel *RStatusPanel = nullptr;
+  QLabel *GStatusPanel = nullptr;
+  QLabel *BStatusPanel = nullptr;
+  QAction *PrevImageButton = nullptr;
+  QAction *NextImageButton = nullptr;
+  QToolButton *OkButton = nullptr;
+  QToolButton *CancelButton = nullptr;
+  // The fourteen status-bar panels in order, labels included.
+  std::vector<QLabel *> StatusPanels;
+
+  // Set by a command state during its Undo or Redo to have the step before
+  // it (after it) undone (redone) together with it.
+  bool RepeatStep = false;
+  // Where demonstration scripts find their pictures; ends with a separator.
+  QString DemoFolder;
+  // Kept in the settings for the product; nothing else reads it.
+  bool StoredFlag = false;
+
+  TVxGraphicsTool *CurrentTool() const { return FCurrentTool.data(); }
+  TVxGraphicsTool *PreviousTool() const { return FPreviousTool.data(); }
+  const QStringList &FolderImages() const { return Folder; }
+  int FolderIndex() const { return FFolderIndex; }
+  TVxGraphicsFormats &Formats() { return FFormats; }
+  platform::TScanner &Scanner() { return *FScanner; }
+  TVxGraphicsDocument *CurrentGraphicsDocument() const;
+  // The current document's view, or null.
+  TVxGraphicsView *CurrentView() const;
+
+  // Deactivates the current tool, remembers it as the previous one and
+  // activates `tool` (null: no tool).
+  void SelectTool(TVxGraphicsTool *tool);
+  bool CanUseTool(const TVxGraphicsTool *tool) const;
+  void LockToolSwitching() { ToolSwitchingLocked = true; }
+  void UnlockToolSwitching() { ToolSwitchingLocked = false; }
+  bool IsToolSwitchingLocked() const { return ToolSwitchingLocked; }
+
+  IVxGraphicsDocumentClient *CurrentGraphicsTool() const override;
+  void ShowPointerStatus(const TVxPointerStatus &status) override;
+  void ShowImageSize(int32_t width, int32_t height) override;
+
+  void Localize() override;
+  void LoadSettings(TVxSDFReader &reader) override;
+  void SaveSettings(TVxSDFWriter &writer) override;
+  void UpdateControls() override;
+  void ActivateDocument(TVxDocument *doc) override;
+  void UpdateCaption() override;
+  TVxDocumentFormats *GetFormats() override { return &FFormats; }
+  std::unique_ptr<TVxDocument> CreateDocument() override;
+  bool AttachDocument(TVxDocument *doc, QWidget *&view) override;
+  bool ExecuteSaveAsDialog(TVxDocument *doc) override;
+  int AskSaveChanges(const QString &name) override;
+  void AddRecentFile(TVxDocument *doc) override;
+  void SetPluginMode(bool on) override;
+  using TVxEditor::OpenFile;
+  bool OpenFile(const QString &name, TVxDocument *&doc, bool addToRecent) override;
+  bool CanUndo() override;
+  bool CanRedo() override;
+  void Undo() override;
+  void Redo() override;
+  void ExecuteDemoCommand(IVxDemoRecorder *recorder, const QString &word, bool &handled,
+                          const TVxProperties &params) override;
+  void GetDemoCommandPoint(const TVxProperties &params, bool &handled,
+                           QPoint &screenPoint) override;
+  void SetDemoPlayback(IVxDemoRecorder *recorder) override { TVxEditor::SetDemoPlayback(recorder); }
+  void ClearDemoPlayback(IVxDemoRecorder *recorder) override {
+    TVxEditor::ClearDemoPlayback(recorder);
+  }
+
+  // IVxDemoClient, forwarded to the editor's own operations.
+  void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled, bool,
+                          const TVxProperties &params) override {
+    ExecuteDemoCommand(playback, word, handled, params);
+  }
+  void GetDemoCommandPoint(IVxDemoRecorder *, const TVxProperties &params, bool &handled,
+                           QPoint &screenPoint) override {
+    GetDemoCommandPoint(params, handled, screenPoint);
+  }
+
+  // Wheel input of the main window; delta as the toolkit reports it.
+  virtual void MouseWheelHandler(TVxShiftState shift, int delta, const QPoint &screenPoint,
+                                 bool &handled);
+  virtual void DocumentViewActivated(TVxDocument *doc);
+  virtual void NextImageClick();
+  virtual void PreviousImageClick();
+  virtual void ZoomInClick();
+  virtual void ZoomOutClick();
+  virtual void ActualSizeClick();
+  virtual void BestFitClick();
+  virtual void PluginOkClick();
+  virtual void PluginCancelClick();
+
+  // The image files of name's folder, and name's place among them.
+  void ScanFolder(const QString &name);
+  // 1:1 when the image fits the view, else BestFit.
+  void FitInitial();
+  void BestFit();
+  // Grows the main window so that the view is at least width x height,
+  // keeping the window on the work area.
+  void SetViewSize(int32_t width, int32_t height);
+  void SetMinWindowSize(int32_t width, int32_t height);
+
+  // Scanner import: refills the Import submenu with the scanner sources.
+  void ImportSubmenuPopup();
+  // Acquires one page from source off the user-interface thread and opens
+  // it as an untitled document; false when it could not start.
+  bool AcquireFrom(const QString &source);
+  bool IsAcquiring() const;
+
+ private:
+  void CreateCommands();
+  void CreateStatusPanels();
+  void RecordCommand(const QString &word, const QString &message);
+  void RecordOpen(const QString &name);
+  template <class F>
+  void Step(F &&step, bool (TVxGraphicsEditor::*canStep)());
+  void ScannerEnabled(bool enabled);
+  void ScanDone(const platform::TScanResult &result);
+  void EndOpenEdit();
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+  TVxGraphicsFormats FFormats;
+  std::unique_ptr<platform::TScanner> FScanner;
+  std::unique_ptr<TVxWaitCursor> ScanWait;
+  bool ToolSwitchingLocked = false;
+  QPointer<TVxGraphicsTool> FCurrentTool;
+  QPointer<TVxGraphicsTool> FPreviousTool;
+  QStringList Folder;
+  int FFolderIndex = -1;
+  // The view was attached before it had its final size: fit it once it has.
+  bool FitPending = false;
+  QString LastSource;
+};
+
+// The application's image editor, or null.
+TVxGraphicsEditor *GraphicsEditor();

@@ -1,0 +1,233 @@
+#include "tools/VxGraphicsTool.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QLayout>
+#include <QToolBar>
+#include <algorithm>
+
+#include "documents/VxDemoRecorder.h"
+#include "documents/VxGraphicsEditor.h"
+#include "framework/VxMainForm.h"
+#include "tools/VxToolPanel.h"
+#include "views/VxGraphicsView.h"
+
+// --- TVxGraphicsTool ---------------------------------------------------------
+
+TVxGraphicsTool::TVxGraphicsTool(QObject *owner) : TVxModuleWithControls(owner) {}
+
+TVxGraphicsTool::~TVxGraphicsTool() {
+  // Views may outlive the tool (the editor closes its documents later).
+  for (TVxGraphicsToolControl *control : Controls) control->Tool = nullptr;
+  Controls.clear();
+}
+
+void TVxGraphicsTool::CreateToolButton(const QString &caption, int imageIndex,
+                                       const std::function<TVxFrame *(QWidget *)> &makeFrame) {
+  TMainForm *form = MainForm();
+  if (!form) return;
+  TVxToolPanelModule *panel = ToolPanel();
+  QToolBar *toolbar = nullptr;
+  if (panel && panel->Toolbar) {
+    toolbar = panel->Toolbar;
+  } else if (TVxGraphicsEditor *editor = GraphicsEditor()) {
+    toolbar = editor->StandardToolbar;
+  }
+  if (!toolbar) return;
+  form->AddToolbarItem<QAction>(
+      toolbar, nullptr, caption, imageIndex, [this] { ToolButtonClick(this); }, Button);
+  Button->setCheckable(true);
+  if (panel && makeFrame) {
+    TVxFrame *frame = makeFrame(panel->OptionsArea());
+    if (frame) {
+      frame->Initialize();
+      panel->AddOptionsFrame(frame);
+      // The frame's title label, when it has one, is bold.
+      if (auto *title = frame->findChild<QLabel *>(QStringLiteral("TitleLabel"))) {
+        QFont font = title->font();
+        font.setBold(true);
+        title->setFont(font);
+      }
+      Frame = frame;
+    }
+  }
+}
+
+bool TVxGraphicsTool::IsRecording() const { return DemoPlayback && DemoPlayback->IsRecording(); }
+
+void TVxGraphicsTool::RecordLine(const QString &line) {
+  if (IsRecording()) DemoPlayback->RecordLine(line);
+}
+
+void TVxGraphicsTool::UpdateControls() {
+  TVxGraphicsEditor *editor = GraphicsEditor();
+  const bool checked = editor && editor->CurrentTool() == this;
+  const bool enabled = editor && editor->CanUseTool(this);
+  if (Button) {
+    Button->setChecked(checked);
+    Button->setEnabled(enabled);
+  }
+  if (Frame) Frame->SetControlsEnabled(enabled && checked);
+}
+
+void TVxGraphicsTool::ExecuteDemoCommand(IVxDemoRecorder *, const QString &word, bool &handled,
+                                         bool, const TVxProperties &) {
+  if (!ToolName.isEmpty() && word == ToolName.toUpper()) {
+    ToolButtonClick(this);
+    handled = true;
+  }
+}
+
+void TVxGraphicsTool::GetDemoCommandPoint(IVxDemoRecorder *, const TVxProperties &, bool &,
+                                          QPoint &) {}
+
+void TVxGraphicsTool::AddControl(TVxGraphicsToolControl *control) {
+  if (control && std::find(Controls.begin(), Controls.end(), control) == Controls.end())
+    Controls.push_back(control);
+}
+
+void TVxGraphicsTool::RemoveControl(TVxGraphicsToolControl *control) {
+  std::erase(Controls, control);
+}
+
+TVxGraphicsToolControl *TVxGraphicsTool::CreateControl(TVxGraphicsView *view) {
+  if (!ControlClass || !view) return nullptr;
+  TVxGraphicsToolControl *control = view->Objects().Add(ControlClass(this, view));
+  control->ControlCreated();
+  return control;
+}
+
+TVxGraphicsToolControl *TVxGraphicsTool::Control(int index) const {
+  return index >= 0 && index < ControlCount() ? Controls[static_cast<size_t>(index)] : nullptr;
+}
+
+void TVxGraphicsTool::AddChangedRect(const TVxRect &rect, bool replace) {
+  if (EditDocument) EditDocument->AddChangedRect(rect, replace);
+}
+
+void TVxGraphicsTool::BeginEdit(TVxGraphicsView *view) {
+  TVxGraphicsDocument *document = view ? view->Document() : nullptr;
+  if (!document) return;
+  document->BeginToolEdit(this);
+  EditView = view;
+  EditDocument = document;
+  BackupPixels = &document->Backup;
+  ImagePixels = document->ImagePixels();
+  OriginalPixels = document->OriginalPixels();
+}
+
+void TVxGraphicsTool::CommitChanges() {
+  TVxGraphicsDocument *document = EditDocument;
+  if (!document) return;
+  const TVxRect changed = document->ChangedRect();
+  if (changed.IsEmpty()) return;
+  document->AddCommandState(NewCommandState<TVxGraphicsCommandState>(this, changed, document));
+  TVxPixels *image = document->ImagePixels();
+  if (!image) return;
+  TVxPixelBuffer &backup = document->Backup;
+  if (backup.Bits && backup.Format == image->Format && backup.GetBounds() == image->GetBounds()) {
+    const TVxRect area = IntersectRect(changed, image->GetBounds());
+    if (!area.IsEmpty()) CopyPixelRows(backup, *image, area);
+  } else {
+    document->UpdateBackup();
+  }
+}
+
+void TVxGraphicsTool::ClearEditFields() {
+  EditView = nullptr;
+  EditDocument = nullptr;
+  BackupPixels = nullptr;
+  ImagePixels = nullptr;
+  OriginalPixels = nullptr;
+}
+
+void TVxGraphicsTool::EndEdit() {
+  if (TVxGraphicsDocument *document = EditDocument) {
+    CommitChanges();
+    if (document->IsEditing()) document->EndToolEdit(this);
+  }
+  ClearEditFields();
+}
+
+void TVxGraphicsTool::CancelEdit() {
+  TVxGraphicsDocument *document = EditDocument;
+  if (document && document->IsEditing()) {
+    TVxPixels *image = document->ImagePixels();
+    const TVxPixelBuffer &backup = document->Backup;
+    if (image && backup.Bits && image->Bits && backup.Format == image->Format) {
+      const TVxRect overlap = IntersectRect(image->GetBounds(), backup.GetBounds());
+      if (!overlap.IsEmpty()) CopyPixelRows(*image, backup, overlap);
+    }
+    if (EditView) EditView->update();
+    document->ResetToolEdit();
+  }
+  ClearEditFields();
+}
+
+void TVxGraphicsTool::DocumentOpened(TVxGraphicsDocument *) {
+  TVxGraphicsEditor *editor = GraphicsEditor();
+  if (editor && editor->IsPluginMode()) SetToolVisible(VisibleInPluginMode);
+}
+
+void TVxGraphicsTool::SetToolVisible(bool visible) {
+  Visible = visible;
+  if (Button) Button->setVisible(visible);
+  if (Frame && !visible) Frame->hide();
+}
+
+void TVxGraphicsTool::ToolButtonClick(QObject *) {
+  if (TVxGraphicsEditor *editor = GraphicsEditor()) editor->SelectTool(this);
+  if (IsRecording()) {
+    RecordLine(QStringLiteral("MouseCurvedMove ") + ToolName);
+    RecordLine(QStringLiteral("Message \"") + ToolName + QStringLiteral("\""));
+    RecordLine(ToolName);
+  }
+}
+
+void TVxGraphicsTool::ActivateTool() {
+  for (TVxGraphicsToolControl *control : std::vector(Controls)) control->Activate();
+  Active = true;
+  if (TVxToolPanelModule *panel = ToolPanel(); panel && Frame) panel->ShowOptionsFrame(Frame);
+}
+
+void TVxGraphicsTool::DeactivateTool() {
+  for (TVxGraphicsToolControl *control : std::vector(Controls)) control->Deactivate();
+  Active = false;
+}
+
+// --- TVxGraphicsToolControl --------------------------------------------------
+
+TVxGraphicsToolControl::TVxGraphicsToolControl(TVxGraphicsTool *tool, TVxGraphicsView *view,
+                                               uint8_t flags)
+    : TVxInputViewObject(flags), View(view), Tool(tool) {
+  if (Tool) Tool->AddControl(this);
+}
+
+TVxGraphicsToolControl::~TVxGraphicsToolControl() {
+  if (Tool) Tool->RemoveControl(this);
+}
+
+void TVxGraphicsToolControl::SetVisible(bool visible) {
+  if (visible == IsVisible()) return;
+  TVxInputViewObject::SetVisible(visible);
+  // Both the area it leaves and the area it takes need a repaint.
+  InvalidateArea();
+}
+
+void TVxGraphicsToolControl::InvalidateArea() {
+  if (!View) return;
+  const TVxRect area = GetUpdateRect(View->MapMode());
+  if (!area.IsEmpty()) View->InvalidateRect(area);
+}
+
+void TVxGraphicsToolControl::Activate() {
+  Active = true;
+  if (View && View->MouseInside()) MouseEnter();
+  InvalidateArea();
+  if (View) View->UpdateCursor();
+}
+
+void TVxGraphicsToolControl::Deactivate() {
+  Active = false;
+  InvalidateArea();
+}

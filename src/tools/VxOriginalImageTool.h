@@ -1,0 +1,50 @@
+#pragma once
+// Compare with the original: while its button is held down, or the O key is
+// held in the image view, the view shows the image as it was opened; the
+// tool that was current before returns on release.
+
+#include <QPointer>
+#include <QToolButton>
+
+#include "tools/VxGraphicsTool.h"
+
+class TVxOriginalImageTool : public TVxGraphicsTool {
+  Q_OBJECT
+ public:
+  explicit TVxOriginalImageTool(QObject *owner);
+
+  QToolButton *OriginalImageToolButton = nullptr;
+  QPointer<TVxGraphicsTool> SavedTool;
+
+  // Makes this tool current, remembering the current one.
+  void ShowOriginal();
+  // Brings back the remembered tool.
+  void RestoreTool();
+
+  void Localize() override;
+  void UpdateControls() override;
+  void ActivateTool() override;
+  void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
+                           QPoint &screenPoint) override;
+  void ExecuteDemoCommand(IVxDemoRecorder *, const QString &, bool &, bool,
+                          const TVxProperties &) override {}
+};
+
+class TVxOriginalImageToolControl : public TVxGraphicsToolControl {
+ public:
+  static constexpr int DefaultHotKey = 79;  // the O key
+
+  TVxOriginalImageToolControl(TVxGraphicsTool *tool, TVxGraphicsView *view);
+
+  int HotKey = DefaultHotKey;
+  const TVxLTBitmap *OriginalBitmap = nullptr;
+
+  void Activate() override;
+  void Deactivate() override;
+  void PaintBody(TVxViewCanvas &canvas) override;
+  bool KeyDown(int key, TVxShiftState shift) override;
+  bool KeyUp(int key, TVxShiftState shift) override;
+
+ private:
+  TVxOriginalImageTool *OriginalTool() const;
+};

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <QMainWindow>
+#include <QTest>
+#include <QToolBar>
+
+#include "../tools/ToolFixture.h"
+#include "documents/VxDemoRecorder.h"
+#include "framework/VxMainForm.h"
+#include "plugin/ExchangeFile.h"
+#include "settings/VxStream.h"
+#include "views/VxGraphicsView.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tooltest::TLogTool;
+
+class TRecorder : public IVxDemoRecorder {
+ public:
+  void RecordLine(const QString &line) override { Lines << line; }
+  bool IsRecording() const override { return true; }
+  bool ShowMessages() const override { return true; }
+  void ReportError(const QString &message) override { Errors << message; }
+  QStringList Lines;
+  QStringList Errors;
+};
+
+// A state that asks for the step before it to be undone together with it.
+class TChainedState : public TVxCommandState {
+ public:
+  void Undo() override { GraphicsEditor()->RepeatStep = true; }
+  void Redo() override {}
+};
+
+using GraphicsEditorTest = tooltest::ToolTest;
+
+TEST_F(GraphicsEditorTest, ScanFolderKeepsTheImageExtensionsOnly) {
+  const fs::path folder = Dir / "scan";
+  for (const char *name : {"a.jp", "b.GIF", "c.Jpeg", "d.j", "e", "f.tif", "g.txt", "h.pnG"})
+    uitest::WriteFile(folder / name, "x");
+  fs::create_directories(folder / "i.png");  // a folder, not an image
+  Editor->ScanFolder(QString::fromStdString((folder / "f.tif").string()));
+  QStringList names;
+  for (const QString &path : Editor->FolderImages()) names << QFileInfo(path).fileName();
+  EXPECT_EQ(names, (QStringList{"a.jp", "c.Jpeg", "f.tif", "h.pnG"}));
+  EXPECT_EQ(Editor->FolderIndex(), 2);
+  Editor->ScanFolder(QString::fromStdString((folder / "F.TIF").string()));
+  EXPECT_EQ(Editor->FolderIndex(), 2);  // found without regard to case
+  Editor->ScanFolder(QString::fromStdString((folder / "b.GIF").string()));
+  EXPECT_EQ(Editor->FolderIndex(), -1);
+}
+
+TEST_F(GraphicsEditorTest, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
+  const fs::path first = CopySample("a.png");
+  const fs::path last = CopySample("b.png");
+  ASSERT_NE(Open(last), nullptr);
+  Idle();
+  EXPECT_FALSE(Editor->NextImageButton->isEnabled());
+  EXPECT_TRUE(Editor->PrevImageButton->isEnabled());
+  Editor->NextImageClick();
+  EXPECT_EQ(fs::path(Document()->FileName().toStdString()), last);
+
+  Editor->PrevImageButton->trigger();
+  EXPECT_EQ(fs::path(Document()->FileName().toStdString()), first);
+  EXPECT_EQ(Editor->FolderIndex(), 0);
+  TVxGraphicsDocument *shown = Document();
+  Editor->PreviousImageClick();
+  EXPECT_EQ(Document(), shown);
+  Idle();
+  EXPECT_FALSE(Editor->PrevImageButton->isEnabled());
+  EXPECT_TRUE(Editor->NextImageButton->isEnabled());
+  EXPECT_EQ(Editor->RecentFiles().first(), QString::fromStdString(first.string()));
+}
+
+TEST_F(GraphicsEditorTest, UndoIsDisabledWhileAnEditIsOpen) {
+  TLogTool *tool = AddTool("Brush");
+  ASSERT_NE(Open(CopySample("a.png")), nullptr);
+  AddTool("Other");
+  tool->Paint({0, 0, 8, 8}, 1);
+  tool->EndEdit();
+  Idle();
+  EXPECT_TRUE(Editor->UndoMenuItem->isEnabled());
+  tool->Paint({0, 0, 8, 8}, 2);
+  Idle();
+  EXPECT_FALSE(Editor->CanUndo());
+  EXPECT_FALSE(Editor->UndoMenuItem->isEnabled());
+  EXPECT_FALSE(Editor->UndoToolButton->isEnabled());
+  tool->EndEdit();
+  Idle();
+  EXPECT_TRUE(Editor->UndoMenuItem->isEnabled());
+  // Redo likewise.
+  Editor->UndoClick();
+  tool->Paint({20, 20, 22, 22}, 3);
+  EXPECT_FALSE(Editor->CanRedo());
+}
+
+TEST_F(GraphicsEditorTest, UndoStepsOutsideTheCurrentToolAndRepeatsWhenAStateAsksTo) {
+  TLogTool *tool = AddTool("Brush");
+  ASSERT_NE(Open(CopySample("a.png")), nullptr);
+  Editor->SelectTool(tool);
+  tool->Paint({0, 0, 8, 8}, 1);
+  tool->EndEdit();
+  Document()->AddCommandState(std::make_unique<TChainedState>());
+  Log.clear();
+  Editor->UndoClick();
+  // Both steps went in one click, each outside the tool.
+  EXPECT_EQ(Document()->History().GetPosition(), 0);
+  EXPECT_EQ(Log, (std::vector<std::string>{"Brush deactivate", "Brush activate", "Brush deactivate",
+                                           "Brush activate"}));
+  EXPECT_EQ(Editor->CurrentTool(), tool);
+  EXPECT_TRUE(Document()->IsSaved());
+}
+
+TEST_F(GraphicsEditorTest, StatusBarShowsSizeAndPointerFieldsInFourteenPanels) {
+  ASSERT_EQ(Editor->StatusPanels.size(), 14u);
+  QStringList captions;
+  for (QLabel *panel : Editor->StatusPanels) captions << panel->text();
+  EXPECT_EQ(captions,
+            (QStringList{"X:", "", "Y:", "", "W:", "", "H:", "", "R:", "", "G:", "", "B:", ""}));
+  ASSERT_NE(Open(CopySample("a.png")), nullptr);
+  EXPECT_EQ(Editor->WStatusPanel->text(), "512");
+  EXPECT_EQ(Editor->HStatusPanel->text(), "512");
+  MainForm()->resize(800, 700);
+  MainForm()->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(MainForm()));
+  Editor->ActualSizeClick();
+  const TVxPoint p = View()->MapMode().LogicalToDevice({100, 200});
+  QTest::mouseMove(View(), QPoint(p.X, p.Y));
+  const std::array<uint8_t, 3> bgr = View()->PixelAt({100, 200});
+  EXPECT_EQ(Editor->XStatusPanel->text(), "100");
+  EXPECT_EQ(Editor->YStatusPanel->text(), "200");
+  EXPECT_EQ(Editor->RStatusPanel->text(), QString::number(bgr[2]));
+  EXPECT_EQ(Editor->BStatusPanel->text(), QString::number(bgr[0]));
+}
+
+TEST_F(GraphicsEditorTest, OpeningFitsTheImageAndTheZoomCommandsStepThroughTheTable) {
+  MainForm()->resize(500, 400);
+  MainForm()->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(MainForm()));
+  ASSERT_NE(Open(CopySample("a.png")), nullptr);
+  // Taller than the view: scaled down to fit.
+  const TVxZoom fitted = View()->Zoom();
+  EXPECT_LT(fitted.Numerator, fitted.Denominator);
+  EXPECT_EQ(fitted.Denominator, 512);
+  Editor->ActualSizeClick();
+  Editor->ZoomInClick();
+  EXPECT_EQ(View()->Zoom(), (TVxZoom{3, 2}));
+  Editor->ZoomOutClick();
+  Editor->ZoomOutClick();
+  EXPECT_EQ(View()->Zoom(), (TVxZoom{3, 4}));
+  Idle();
+  EXPECT_TRUE(Editor->ZoomInMenuItem->isEnabled());
+}
+
+TEST_F(GraphicsEditorTest, ZoomWithoutADocumentOnlyRecords) {
+  TRecorder recorder;
+  Editor->SetDemoPlayback(&recorder);
+  Editor->ZoomInClick();
+  Editor->BestFitClick();
+  EXPECT_EQ(recorder.Lines,
+            (QStringList{"MouseCurvedMove ZoomIn", "Message \"Zoom In\"", "ZoomIn",
+                         "MouseCurvedMove BestFit", "Message \"Best Fit\"", "BestFit"}));
+  Idle();
+  EXPECT_FALSE(Editor->ZoomInButton->isEnabled());
+  bool handled = false;
+  TVxProperties params;
+  params.SetString(0, "missing.png");
+  Editor->ExecuteDemoCommand(&recorder, QStringLiteral("IMAGEOPEN"), handled, false, params);
+  EXPECT_TRUE(handled);
+  EXPECT_EQ(recorder.Errors, QStringList{"Cannot open the file."});
+}
+
+TEST_F(GraphicsEditorTest, AnExchangeFileSwitchesToPluginMode) {
+  TLogTool *drawing = AddTool("Drawing");
+  drawing->VisibleInPluginMode = true;
+  TLogTool *geometry = AddTool("Geometry");
+  // An ordinary image leaves the mode alone.
+  ASSERT_NE(Open(CopySample("a.png")), nullptr);
+  EXPECT_FALSE(Editor->IsPluginMode());
+
+  TVxPixelBuffer pixels;
+  pixels.SetFormatAndBounds(PixelFormat24, {0, 0, 16, 12});
+  testsupport::FillPattern(pixels);
+  const fs::path exchange = Dir / "exchange.pspf";
+  ASSERT_TRUE(WriteExchangeFile(exchange.string(), pixels));
+  ASSERT_NE(Open(exchange), nullptr);
+  EXPECT_TRUE(Editor->IsPluginMode());
+  EXPECT_EQ(App->ExitCode(), -1);
+  EXPECT_TRUE(MainForm()->windowTitle().endsWith(" Plug-in"));
+  EXPECT_EQ(MainForm()->windowTitle(), App->Title());
+  EXPECT_FALSE(MainForm()->FileMenuItem->menuAction()->isVisible());
+  EXPECT_FALSE(Editor->NextImageButton->isVisible());
+  ASSERT_NE(Editor->OkButton, nullptr);
+  EXPECT_EQ(Editor->OkButton->text(), "OK");
+  EXPECT_EQ(Editor->CancelButton->text(), "Cancel");
+  EXPECT_TRUE(drawing->Button->isVisible());
+  EXPECT_FALSE(geometry->Button->isVisible());
+  EXPECT_FALSE(Editor->RecentFiles().contains(QString::fromStdString(exchange.string())));
+
+  // OK writes the retouched image back and ends with exit code 0.
+  drawing->Paint({0, 0, 4, 4}, 0);
+  Editor->PluginOkClick();
+  EXPECT_EQ(App->ExitCode(), 0);
+  TVxPixelBuffer back;
+  TExchangeImage info;
+  ASSERT_EQ(ReadExchangeFile(exchange.string(), back, info), TExchangeStatus::Ok);
+  EXPECT_EQ(*back.PixelAddress(1, 1), 0);
+  EXPECT_TRUE(Messages.isEmpty());
+}
+
+TEST_F(GraphicsEditorTest, PluginCancelClosesWithoutAQuestionAndKeepsExitCodeMinusOne) {
+  TLogTool *tool = AddTool("Brush");
+  TVxPixelBuffer pixels;
+  pixels.SetFormatAndBounds(PixelFormat24, {0, 0, 16, 12});
+  testsupport::FillPattern(pixels);
+  const fs::path exchange = Dir / "exchange.pspf";
+  ASSERT_TRUE(WriteExchangeFile(exchange.string(), pixels));
+  const std::string written = uitest::ReadFile(exchange);
+  ASSERT_NE(Open(exchange), nullptr);
+  tool->Paint({0, 0, 4, 4}, 0);
+  MainForm()->show();
+  Editor->PluginCancelClick();
+  EXPECT_FALSE(MainForm()->isVisible());
+  EXPECT_EQ(App->ExitCode(), -1);
+  EXPECT_TRUE(Messages.isEmpty());
+  EXPECT_EQ(uitest::ReadFile(exchange), written);
+}
+
+TEST_F(GraphicsEditorTest, SettingsKeepTheJpegQuality) {
+  Editor->Formats().JPEGQuality = 61;
+  TVxMemoryStream stream;
+  {
+    TVxSDFWriter writer(&stream, false);
+    Editor->SaveSettings(writer);
+  }
+  Editor->Formats().JPEGQuality = 80;
+  stream.Seek(0, TVxSeekOrigin::Begin);
+  TVxSDFReader reader(&stream, false);
+  Editor->LoadSettings(reader);
+  EXPECT_EQ(Editor->Formats().JPEGQuality, 61);
+}
+
+TEST_F(GraphicsEditorTest, DemoCommandPointsNameTheEditorsButtonsAndImagePoints) {
+  MainForm()->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(MainForm()));
+  ASSERT_NE(Open(CopySample("a.png")), nullptr);
+  TVxProperties params;
+  params.SetString(0, "zoomin");
+  bool handled = false;
+  QPoint point;
+  Editor->GetDemoCommandPoint(params, handled, point);
+  ASSERT_TRUE(handled);
+  QWidget *button = Editor->StandardToolbar->widgetForAction(Editor->ZoomInButton);
+  EXPECT_EQ(point, button->mapToGlobal(button->rect().center()));
+  TVxProperties image;
+  image.SetString(0, "Image");
+  image.SetInteger(1, 10);
+  image.SetInteger(2, 20);
+  handled = false;
+  Editor->GetDemoCommandPoint(image, handled, point);
+  ASSERT_TRUE(handled);
+  const TVxPoint device = View()->MapMode().LogicalToDevice({10, 20});
+  EXPECT_EQ(point, View()->mapToGlobal(QPoint(device.X, device.Y)));
+}
+
+}  // namespace
