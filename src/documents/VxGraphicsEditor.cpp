@@ -338,10 +338,20 @@ bool TVxGraphicsEditor::AttachDocument(TVxDocument *doc, QWidget *&view) {
 
 bool TVxGraphicsEditor::ExecuteSaveAsDialog(TVxDocument *doc) {
   if (!IsPluginMode()) return TVxEditor::ExecuteSaveAsDialog(doc);
-  if (doc && doc->CanSave()) {
-    doc->Save();
-    if (Application()) Application()->SetExitCode(0);
+  return !doc || !doc->CanSave() || HandBack(*doc);
+}
+
+bool TVxGraphicsEditor::HandBack(TVxDocument &doc) {
+  // Exit code 0 tells the plug-in to take the exchange file's pixels; after a
+  // failed write those are the unchanged ones, and the retouching would be
+  // lost without a word. The window stays open so OK can be tried again.
+  if (!doc.Save()) {
+    // The host still has the image as it was: closing must ask.
+    doc.SetSaved(false);
+    if (Application()) Application()->MessageBox(Text(5402), 16);
+    return false;
   }
+  if (Application()) Application()->SetExitCode(0);
   return true;
 }
 
@@ -541,11 +551,7 @@ void TVxGraphicsEditor::EndOpenEdit() {
 void TVxGraphicsEditor::PluginOkClick() {
   EndOpenEdit();
   if (TVxGraphicsDocument *document = CurrentGraphicsDocument()) {
-    if (document->CanSave()) {
-      document->Save();
-      if (Application()) Application()->SetExitCode(0);
-    }
-    // The window closes even when the file could not be written.
+    if (document->CanSave() && !HandBack(*document)) return;
     document->SetSaved(true);
   }
   if (TMainForm *form = MainForm()) form->close();

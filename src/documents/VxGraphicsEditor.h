@@ -173,6 +173,9 @@ class TVxGraphicsEditor : public TVxEditor,
   void ScannerEnabled(bool enabled);
   void ScanDone(const platform::TScanResult &result);
   void EndOpenEdit();
+  // Writes the exchange file back and sets exit code 0; false, after saying
+  // so, when the file could not be written.
+  bool HandBack(TVxDocument &doc);
   bool eventFilter(QObject *watched, QEvent *event) override;
 
   TVxGraphicsFormats FFormats;

@@ -1,5 +1,7 @@
 #include "framework/CommonData.h"
 
+#include "framework/VxProgressMeter.h"
+
 TCommonDataModule *CommonDataModule = nullptr;
 
 namespace {
@@ -19,4 +21,10 @@ TCommonDataModule::TCommonDataModule(QObject *owner) : QObject(owner) {
 
 TCommonDataModule::~TCommonDataModule() {
   if (CommonDataModule == this) CommonDataModule = nullptr;
+}
+
+TProgressMeter *TCommonDataModule::CreateProgressMeter(QStatusBar *statusBar) {
+  FProgressMeter = std::make_unique<TProgressMeter>(statusBar);
+  SetProgressMeter(FProgressMeter.get());
+  return FProgressMeter.get();
 }

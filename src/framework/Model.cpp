@@ -37,4 +37,7 @@ void TModule::DataModuleCreate() {
   if (editor->StandardToolbar) editor->StandardToolbar->addSeparator();
 
   CreateGraphicsTool<TVxOriginalImageTool>();
+
+  if (CommonDataModule)
+    if (TMainForm *form = MainForm()) CommonDataModule->CreateProgressMeter(form->StatusBar);
 }

@@ -276,7 +276,19 @@ void TVxGraphicsView::UpdateCursor() {
 bool TVxGraphicsView::MouseWheelHandler(TVxShiftState shift, int delta, const QPoint &screenPoint) {
   const QPoint p = mapFromGlobal(screenPoint);
   const int notch = delta >= 1 ? 1 : -1;
-  return Offer([&](TVxInputViewObject &o) { return o.MouseWheel(shift, notch, {p.x(), p.y()}); });
+  if (Offer([&](TVxInputViewObject &o) { return o.MouseWheel(shift, notch, {p.x(), p.y()}); }))
+    return true;
+  // No tool wants the wheel: Ctrl zooms a step, Shift scrolls sideways, and
+  // so does a plain wheel when only the width overflows.
+  if (shift & CtrlKey) {
+    const TVxZoom zoom = Zoom();
+    const TVxZoom step = notch > 0 ? ZoomInStep(zoom.Numerator, zoom.Denominator)
+                                   : ZoomOutStep(zoom.Numerator, zoom.Denominator);
+    SetZoom(step.Numerator, step.Denominator);
+  } else {
+    WheelScroll(notch, (shift & ShiftKey) != 0 || VerticalScrollBar()->isHidden());
+  }
+  return true;
 }
 
 void TVxGraphicsView::mousePressEvent(QMouseEvent *event) {

@@ -91,9 +91,9 @@ class TVxGraphicsView : public TVxScrollViewControl,
   // Asks the input objects for the pointer shape at the pointer's position.
   void UpdateCursor();
 
-  // Wheel input that reached another window (the image editor forwards the
-  // main window's); delta as the toolkit reports it. True when an input
-  // object took it.
+  // Wheel input, also that of another window (the image editor forwards the
+  // main window's); delta as the toolkit reports it. The input objects are
+  // offered it first; otherwise it scrolls or, with Ctrl, zooms.
   bool MouseWheelHandler(TVxShiftState shift, int delta, const QPoint &screenPoint);
 
   using TVxViewControl::MapMode;

@@ -251,6 +251,13 @@ void TVxScrollViewControl::ClampScroll(int32_t &dx, int32_t &dy) {
   ClampAxis(dy, MapMode().DevOrgY, rangeY);
 }
 
+void TVxScrollViewControl::WheelScroll(int notches, bool horizontal) {
+  const int32_t step = 3 * LineStep * notches;
+  int32_t dx = horizontal ? step : 0, dy = horizontal ? 0 : step;
+  ClampScroll(dx, dy);
+  if (dx != 0 || dy != 0) ScrollBy(dx, dy);
+}
+
 void TVxScrollViewControl::CentreOn(const TVxPoint &logical) {
   const TVxPoint device = MapMode().LogicalToDevice(logical);
   const TVxRect client = ClientRect();

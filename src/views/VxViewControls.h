@@ -66,6 +66,9 @@ class TVxScrollViewControl : public TVxViewControl {
   void CentreOn(const TVxPoint &logical);
   // Moves the device origin without repainting.
   void ShiftOrigin(int32_t dx, int32_t dy);
+  // Scrolls by wheel notches (positive: away from the user, which brings the
+  // top or left of the content into view), three lines a notch, within range.
+  void WheelScroll(int notches, bool horizontal);
   // UpdateScrollRange, then a repaint.
   void Update();
 

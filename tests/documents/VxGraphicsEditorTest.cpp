@@ -227,6 +227,46 @@ TEST_F(GraphicsEditorTest, PluginCancelClosesWithoutAQuestionAndKeepsExitCodeMin
   EXPECT_EQ(uitest::ReadFile(exchange), written);
 }
 
+// A hand-back that cannot be written must not pass the unchanged pixels off
+// as the result: the window stays open with exit code -1, and says why.
+TEST_F(GraphicsEditorTest, PluginOkThatCannotWriteBackKeepsTheWindowOpen) {
+  TLogTool *tool = AddTool("Brush");
+  TVxPixelBuffer pixels;
+  pixels.SetFormatAndBounds(PixelFormat24, {0, 0, 16, 12});
+  testsupport::FillPattern(pixels);
+  const fs::path exchange = Dir / "exchange.pspf";
+  ASSERT_TRUE(WriteExchangeFile(exchange.string(), pixels));
+  ASSERT_NE(Open(exchange), nullptr);
+  tool->Paint({0, 0, 4, 4}, 0);
+  MainForm()->show();
+  fs::remove(exchange);
+  fs::create_directory(exchange);  // the host's file is gone, its name taken
+
+  Editor->PluginOkClick();
+  EXPECT_TRUE(MainForm()->isVisible());
+  EXPECT_EQ(App->ExitCode(), -1);
+  ASSERT_EQ(Messages.size(), 1);
+  EXPECT_TRUE(Messages.first().contains("could not be handed back"))
+      << Messages.first().toStdString();
+  EXPECT_FALSE(Document()->IsSaved());
+
+  // Closing the window answers the save question the same way.
+  Messages.clear();
+  MessageAnswer = IdYes;
+  EXPECT_FALSE(MainForm()->close());
+  EXPECT_EQ(App->ExitCode(), -1);
+
+  // Once the file can be written again, OK hands the image back.
+  fs::remove(exchange);
+  Editor->PluginOkClick();
+  EXPECT_FALSE(MainForm()->isVisible());
+  EXPECT_EQ(App->ExitCode(), 0);
+  TVxPixelBuffer back;
+  TExchangeImage info;
+  ASSERT_EQ(ReadExchangeFile(exchange.string(), back, info), TExchangeStatus::Ok);
+  EXPECT_EQ(*back.PixelAddress(1, 1), 0);
+}
+
 TEST_F(GraphicsEditorTest, SettingsKeepTheJpegQuality) {
   Editor->Formats().JPEGQuality = 61;
   TVxMemoryStream stream;

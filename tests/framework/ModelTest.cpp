@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QMainWindow>
+#include <stdexcept>
 
 #include "documents/VxGraphicsEditor.h"
 #include "framework/CommonData.h"
 #include "framework/Model.h"
 #include "framework/VxMainForm.h"
+#include "framework/VxProgressMeter.h"
 #include "support/UiFixture.h"
 #include "tools/VxOriginalImageTool.h"
 #include "tools/VxScrollTool.h"
@@ -38,8 +41,36 @@ TEST_F(ProductAssemblyTest, CreatesTheEditorThePanelAndTheSmallToolsInProductOrd
   const QList<QAction *> items = GraphicsEditor()->StandardToolbar->actions();
   ASSERT_GE(items.size(), 2);
   EXPECT_TRUE(items[items.size() - 2]->isSeparator());
+
+  // The progress meter is the status bar's last panel, 200 wide, at rest.
+  QProgressBar *bar = CommonDataModule->ProgressMeter()->Bar();
+  ASSERT_NE(bar, nullptr);
+  const QList<QProgressBar *> bars = form->StatusBar->findChildren<QProgressBar *>();
+  EXPECT_EQ(bars, QList<QProgressBar *>{bar});
+  form->resize(1100, 600);
+  form->show();
+  uitest::ProcessEvents();
+  for (QLabel *panel : GraphicsEditor()->StatusPanels)
+    EXPECT_LT(panel->geometry().right(), bar->geometry().left());
+  EXPECT_EQ(bar->width(), 200);
+  auto atRest = [&] { return bar->value() == 0 && bar->maximum() > bar->minimum(); };
+  EXPECT_TRUE(atRest());  // empty, not a busy indicator
+
+  // A run counts its steps, never past the maximum, and ends at rest even
+  // when the work fails.
+  try {
+    TVxProgressRun run(ProgressMeter(), 3);
+    EXPECT_EQ(bar->maximum(), 3);
+    for (int i = 0; i < 5; ++i) run.Step();
+    EXPECT_EQ(bar->value(), 3);
+    throw std::runtime_error("work failed");
+  } catch (const std::runtime_error &) {
+  }
+  EXPECT_TRUE(atRest());
+
   App.reset();
   EXPECT_EQ(Module, nullptr);
+  ProgressMeter().Step();  // nobody watches now: nothing happens
 }
 
 }  // namespace

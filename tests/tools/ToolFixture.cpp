@@ -43,7 +43,7 @@ void ToolTest::SetUp() {
   App->SetTitle(QStringLiteral("Velora"));
   App->SetMessageBoxAnswerer([this](const QString &text, const QString &, int) {
     Messages << text;
-    return IdCancel;
+    return MessageAnswer;
   });
   App->CreateModule(Editor);
   App->CreateModule(Panel);

@@ -48,6 +48,8 @@ class ToolTest : public uitest::UiTest {
   TVxToolPanelModule *Panel = nullptr;
   std::vector<std::string> Log;
   QStringList Messages;
+  // What every message box answers.
+  int MessageAnswer = IdCancel;
 };
 
 }  // namespace tooltest

@@ -393,6 +393,54 @@ TEST_F(GraphicsViewTest, ZoomKeepsTheCentrePointUnlessTheRangeEnds) {
   EXPECT_EQ(view->MapMode().DevOrgX, (view->width() - 125) / 2);
 }
 
+// With no tool taking the wheel it scrolls (Shift: sideways) and Ctrl zooms.
+TEST_F(GraphicsViewTest, AWheelNoToolTakesScrollsWithinRangeOrZooms) {
+  SetImage(2000, 1600);
+  TVxGraphicsView *view = Attach();
+  ASSERT_NE(view, nullptr);
+  view->Objects().Add(std::make_unique<TInput>("tool", Log));
+  view->CentreOn({1000, 800});
+  const int32_t step = 3 * view->LineStep;
+  auto wheel = [&](int angle, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(QPointF(30, 40), view->mapToGlobal(QPointF(30, 40)), QPoint(),
+                      QPoint(0, angle), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &event);
+    EXPECT_TRUE(event.isAccepted());
+  };
+  struct Case {
+    int angle;
+    Qt::KeyboardModifiers modifiers;
+    int32_t dx, dy;
+  } cases[] = {
+      {-120, Qt::NoModifier, 0, -step},  // toward the user: further down
+      {120, Qt::NoModifier, 0, step},
+      {-120, Qt::ShiftModifier, -step, 0},
+      {240, Qt::ShiftModifier, step, 0},  // a notch whatever the angle
+  };
+  for (const Case &c : cases) {
+    const TVxMapMode before = view->MapMode();
+    wheel(c.angle, c.modifiers);
+    EXPECT_EQ(view->MapMode().DevOrgX - before.DevOrgX, c.dx) << c.angle << " " << c.modifiers;
+    EXPECT_EQ(view->MapMode().DevOrgY - before.DevOrgY, c.dy) << c.angle << " " << c.modifiers;
+  }
+  EXPECT_EQ(Log, (std::vector<std::string>{"tool wheel -1", "tool wheel 1", "tool wheel -1",
+                                           "tool wheel 1"}));
+
+  // At the top the wheel stops there instead of scrolling past.
+  view->ScrollBy(-view->MapMode().DevOrgX, -view->MapMode().DevOrgY);
+  wheel(120, Qt::NoModifier);
+  EXPECT_EQ(view->MapMode().DevOrgY, 0);
+  EXPECT_EQ(view->VerticalScrollBar()->value(), 0);
+  wheel(-120, Qt::NoModifier);
+  EXPECT_EQ(view->VerticalScrollBar()->value(), step);
+
+  wheel(120, Qt::ControlModifier);
+  EXPECT_EQ(view->Zoom(), (TVxZoom{3, 2}));
+  wheel(-120, Qt::ControlModifier);
+  wheel(-120, Qt::ControlModifier);
+  EXPECT_EQ(view->Zoom(), (TVxZoom{3, 4}));
+}
+
 }  // namespace
 
 // The sample portrait (512 x 512) in a 700 x 500 window at several zooms. Set
