@@ -338,6 +338,9 @@ bool TVxEditor::AttachDocument(TVxDocument *doc, QWidget *&view) {
 
 bool TVxEditor::RunOpenDialog(QString &name) {
   TVxDocumentFormats *formats = GetFormats();
+  // The dialog starts where the photograph on screen came from.
+  if (TVxDocument *current = CurrentDocument(); current && !current->FileName().isEmpty())
+    name = QFileInfo(current->FileName()).absolutePath();
   return formats && ExecuteOpenFileDialog(Form, *formats, name);
 }
 

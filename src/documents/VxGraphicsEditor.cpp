@@ -93,6 +93,8 @@ TVxGraphicsEditor::TVxGraphicsEditor(QObject *owner)
 }
 
 TVxGraphicsEditor::~TVxGraphicsEditor() {
+  // The listing's queued answer is dropped with the editor.
+  if (SourceLister.joinable()) SourceLister.join();
   // A running acquisition ends while the editor can still take its result.
   FScanner.reset();
   ScanWait.reset();
@@ -730,11 +732,25 @@ void TVxGraphicsEditor::ScannerEnabled(bool enabled) {
 void TVxGraphicsEditor::ImportSubmenuPopup() {
   if (!ImportSubmenu) return;
   ImportSubmenu->clear();
-  std::vector<platform::TScanSource> sources;
-  TVxWaitCursor wait;
-  if (!FScanner->Sources(sources) || sources.empty()) {
-    QAction *none = ImportSubmenu->addAction(Text(5401));
-    none->setEnabled(false);
+  ImportSubmenu->addAction(Text(5403))->setEnabled(false);
+  if (ListingSources) return;
+  ListingSources = true;
+  if (SourceLister.joinable()) SourceLister.join();
+  // Only this thread asks the scanner for sources while it runs.
+  SourceLister = std::thread([this] {
+    std::vector<platform::TScanSource> sources;
+    const bool found = FScanner->Sources(sources) && !sources.empty();
+    QMetaObject::invokeMethod(
+        this, [this, found, sources] { FillImportSubmenu(found, sources); }, Qt::QueuedConnection);
+  });
+}
+
+void TVxGraphicsEditor::FillImportSubmenu(bool found,
+                                          const std::vector<platform::TScanSource> &sources) {
+  ListingSources = false;
+  ImportSubmenu->clear();
+  if (!found) {
+    ImportSubmenu->addAction(Text(5401))->setEnabled(false);
     return;
   }
   for (const platform::TScanSource &source : sources) {

@@ -11,6 +11,8 @@
 #include <QToolButton>
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "documents/VxDemoClient.h"
 #include "documents/VxEditor.h"
@@ -23,6 +25,7 @@ class TVxWaitCursor;
 namespace platform {
 class TScanner;
 struct TScanResult;
+struct TScanSource;
 }  // namespace platform
 
 class TVxGraphicsEditor : public TVxEditor,
@@ -156,8 +159,12 @@ class TVxGraphicsEditor : public TVxEditor,
   void SetViewSize(int32_t width, int32_t height);
   void SetMinWindowSize(int32_t width, int32_t height);
 
-  // Scanner import: refills the Import submenu with the scanner sources.
+  // Scanner import: asks for the scanner sources and refills the Import
+  // submenu with them. Finding them can take seconds (network scanners), so
+  // the asking runs on a helper thread and the submenu says it is searching.
   void ImportSubmenuPopup();
+  // The sources are being asked for; the submenu is refilled when this ends.
+  bool IsListingSources() const { return ListingSources; }
   // Acquires one page from source off the user-interface thread and opens
   // it as an untitled document; false when it could not start.
   bool AcquireFrom(const QString &source);
@@ -171,6 +178,7 @@ class TVxGraphicsEditor : public TVxEditor,
   template <class F>
   void Step(F &&step, bool (TVxGraphicsEditor::*canStep)());
   void ScannerEnabled(bool enabled);
+  void FillImportSubmenu(bool found, const std::vector<platform::TScanSource> &sources);
   void ScanDone(const platform::TScanResult &result);
   void EndOpenEdit();
   // Writes the exchange file back and sets exit code 0; false, after saying
@@ -189,6 +197,8 @@ class TVxGraphicsEditor : public TVxEditor,
   // The view was attached before it had its final size: fit it once it has.
   bool FitPending = false;
   QString LastSource;
+  bool ListingSources = false;
+  std::thread SourceLister;
 };
 
 // The application's image editor, or null.

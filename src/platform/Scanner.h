@@ -58,7 +58,9 @@ struct TScanOptions {
 };
 
 // Thread contract. Construct, configure and call the object from one thread,
-// the owner's (the user-interface thread in the editor). Set the callbacks and
+// the owner's (the user-interface thread in the editor); Sources alone may
+// instead be called from one helper thread at a time, as long as the owner's
+// thread does not call it meanwhile. Set the callbacks and
 // Dispatch before the first acquisition; each acquisition works with copies
 // of them and of Options.
 //  - OnAcquireStarted runs on the owner's thread inside Acquire*, before any

@@ -133,6 +133,8 @@ TVxOpenDialog::TVxOpenDialog(QWidget *owner, const TVxFileFormats &formats)
   if (auto *nameBox = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
     connect(nameBox, &QLineEdit::textChanged, this, [this] { SelectionChange(FileName()); });
   TVxOpenDialog::UpdateFilter();
+  // Room for the names, their sizes and dates beside the preview.
+  resize(sizeHint().expandedTo(QSize(900, 540)));
 }
 
 TVxOpenDialog::~TVxOpenDialog() {
@@ -275,6 +277,7 @@ void TVxSaveDialog::UpdateFilter() {
 
 bool ExecuteOpenFileDialog(QWidget *owner, const TVxFileFormats &formats, QString &name) {
   TVxOpenDialog dialog(owner, formats);
+  if (!name.isEmpty()) dialog.setDirectory(name);
   if (!dialog.Execute()) return false;
   name = dialog.FileName();
   return true;

@@ -59,9 +59,14 @@ using ScannerImportTest = tooltest::ToolTest;
 TEST_F(ScannerImportTest, ImportListsTheSourcesAndOpensTheAcquiredPageAsAnUntitledImage) {
   EXPECT_FALSE(Editor->SelectTwainSourceMenuItem->isVisible());
   EXPECT_FALSE(Editor->AcquireMenuItem->isVisible());
-  // The submenu is filled each time it opens.
-  emit Editor->ImportSubmenu->aboutToShow();
-  emit Editor->ImportSubmenu->aboutToShow();
+  // The submenu is filled each time it opens, saying it searches meanwhile.
+  for (int i = 0; i < 2; ++i) {
+    emit Editor->ImportSubmenu->aboutToShow();
+    emit Editor->ImportSubmenu->aboutToShow();
+    ASSERT_EQ(Editor->ImportSubmenu->actions().size(), 1);
+    EXPECT_FALSE(Editor->ImportSubmenu->actions()[0]->isEnabled());
+    ASSERT_TRUE(WaitFor([&] { return !Editor->IsListingSources(); }));
+  }
   const QList<QAction *> items = Editor->ImportSubmenu->actions();
   ASSERT_EQ(items.size(), 1);
   EXPECT_EQ(items[0]->data().toString(), "test:0");

@@ -283,6 +283,15 @@ TEST_F(DialogsTest, TheEditorOpensAndSavesThroughThem) {
   EXPECT_EQ(editor->Current()->FileName(), Q(SamplePath("portrait.jpg")));
   const std::vector<uint8_t> pixels = PixelBytes(*editor->Current()->ImagePixels());
 
+  // The next Open starts in the folder of the photograph on screen.
+  QString startedIn;
+  SetFileDialogAnswerer([&](TVxOpenDialog &dialog) {
+    startedIn = dialog.directory().absolutePath();
+    return false;
+  });
+  editor->OpenClick();
+  EXPECT_EQ(startedIn, QFileInfo(Q(SamplePath("portrait.jpg"))).absolutePath());
+
   struct TCase {
     int FilterIndex;
     const char *Written;
