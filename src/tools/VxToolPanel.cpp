@@ -1,8 +1,10 @@
 #include "tools/VxToolPanel.h"
 
+#include <QActionEvent>
 #include <QEvent>
 #include <QMainWindow>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 
 #include "framework/VxApplication.h"
@@ -83,6 +85,122 @@ bool TVxPanelLayout::Decode(const uint8_t *bytes, size_t count, TVxPanelLayout &
   return true;
 }
 
+// --- TVxToolGrid -------------------------------------------------------------
+
+TVxToolGrid::TVxToolGrid(QToolBar *source, QWidget *parent) : QWidget(parent), Source(source) {
+  setObjectName(QStringLiteral("ToolGrid"));
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  for (QAction *action : Source->actions()) AddButton(action);
+  Source->installEventFilter(this);
+}
+
+QToolButton *TVxToolGrid::ButtonFor(const QAction *action) const {
+  for (const auto &[item, button] : Buttons)
+    if (item == action) return button;
+  return nullptr;
+}
+
+void TVxToolGrid::AddButton(QAction *action) {
+  QToolButton *button = nullptr;
+  if (!action->isSeparator()) {
+    button = new QToolButton(this);
+    button->setDefaultAction(action);
+    button->setAutoRaise(true);
+    button->setIconSize(Source->iconSize());
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setVisible(action->isVisible());
+  }
+  // Actions may be inserted before others, so the order is the toolbar's.
+  const QList<QAction *> order = Source->actions();
+  const qsizetype at = order.indexOf(action);
+  auto place = Buttons.begin();
+  while (place != Buttons.end() && order.indexOf(place->first) < at) ++place;
+  Buttons.insert(place, {action, button});
+  Relayout();
+}
+
+void TVxToolGrid::RemoveButton(const QAction *action) {
+  for (auto it = Buttons.begin(); it != Buttons.end(); ++it)
+    if (it->first == action) {
+      delete it->second;
+      Buttons.erase(it);
+      break;
+    }
+  Relayout();
+}
+
+int TVxToolGrid::Arrange(int width, bool place) const {
+  int x = 0, y = 0, rowHeight = 0;
+  const auto newRow = [&] {
+    if (x == 0) return;
+    x = 0;
+    y += rowHeight + Spacing;
+    rowHeight = 0;
+  };
+  for (const auto &[action, button] : Buttons) {
+    if (!action->isVisible()) continue;
+    if (!button) {
+      if (action->property(RowBreakProperty).toBool())
+        newRow();
+      else if (x > 0)
+        x += SeparatorGap;
+      continue;
+    }
+    const QSize size = button->sizeHint();
+    if (x > 0 && x + size.width() > width) newRow();
+    if (place) button->setGeometry(x, y, size.width(), size.height());
+    x += size.width() + Spacing;
+    rowHeight = std::max(rowHeight, size.height());
+  }
+  return y + rowHeight;
+}
+
+int TVxToolGrid::heightForWidth(int width) const { return Arrange(width, false); }
+
+QSize TVxToolGrid::sizeHint() const {
+  const int width = std::max(this->width(), minimumSizeHint().width());
+  return {width, heightForWidth(width)};
+}
+
+QSize TVxToolGrid::minimumSizeHint() const {
+  int widest = 0;
+  for (const auto &[action, button] : Buttons)
+    if (button && action->isVisible()) widest = std::max(widest, button->sizeHint().width());
+  return {widest, 0};
+}
+
+void TVxToolGrid::Relayout() {
+  for (const auto &[action, button] : Buttons)
+    if (button) button->setVisible(action->isVisible());
+  Arrange(width(), true);
+  updateGeometry();
+}
+
+void TVxToolGrid::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  Arrange(width(), true);
+}
+
+bool TVxToolGrid::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == Source) {
+    switch (event->type()) {
+      case QEvent::ActionAdded:
+        AddButton(static_cast<QActionEvent *>(event)->action());
+        break;
+      case QEvent::ActionRemoved:
+        RemoveButton(static_cast<QActionEvent *>(event)->action());
+        break;
+      case QEvent::ActionChanged:
+        // A tool shown or hidden moves the buttons after it.
+        Relayout();
+        break;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 // --- TVxToolFrame ------------------------------------------------------------
 
 TVxToolFrame::TVxToolFrame(QWidget *parent) : TVxFrame(parent) {
@@ -94,13 +212,33 @@ TVxToolFrame::TVxToolFrame(QWidget *parent) : TVxFrame(parent) {
   Toolbar->setMovable(false);
   Toolbar->setFloatable(false);
   layout->addWidget(Toolbar);
+  Grid = new TVxToolGrid(Toolbar, this);
+  Grid->hide();
+  layout->addWidget(Grid);
   Toolbar->installEventFilter(this);
+  Grid->installEventFilter(this);
+}
+
+void TVxToolFrame::SetWrap(bool on) {
+  Toolbar->setVisible(!on);
+  Grid->setVisible(on);
+  FollowHeight();
+}
+
+QWidget *TVxToolFrame::ButtonFor(QAction *action) const {
+  if (Wraps()) return Grid->ButtonFor(action);
+  return Toolbar->widgetForAction(action);
+}
+
+void TVxToolFrame::FollowHeight() {
+  const int content = Wraps() ? Grid->heightForWidth(Grid->width()) : Toolbar->sizeHint().height();
+  setFixedHeight(content + 6);
 }
 
 bool TVxToolFrame::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == Toolbar &&
+  if ((watched == Toolbar || watched == Grid) &&
       (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
-    setFixedHeight(Toolbar->sizeHint().height() + 6);
+    FollowHeight();
   return TVxFrame::eventFilter(watched, event);
 }
 
@@ -170,10 +308,16 @@ void TVxToolPanelModule::SetPanelVisible(bool visible) {
 bool TVxToolPanelModule::PanelVisible() const { return Panel && !Panel->isHidden(); }
 
 void TVxToolPanelModule::SetToolbarWrap(bool on) {
-  Wrap = on;
-  if (!Toolbar) return;
-  Toolbar->setOrientation(on ? Qt::Vertical : Qt::Horizontal);
-  Toolbar->setToolButtonStyle(on ? Qt::ToolButtonTextBesideIcon : Qt::ToolButtonIconOnly);
+  if (ToolFrame) ToolFrame->SetWrap(on);
+}
+
+QAction *TVxToolPanelModule::AddToolSeparator(bool rowBreak) {
+  if (!Toolbar) return nullptr;
+  QAction *separator = new QAction(Toolbar);
+  separator->setSeparator(true);
+  separator->setProperty(TVxToolGrid::RowBreakProperty, rowBreak);
+  Toolbar->addAction(separator);
+  return separator;
 }
 
 TVxPanelLayout TVxToolPanelModule::Layout() const {

@@ -6,8 +6,11 @@
 #include <QDockWidget>
 #include <QStackedWidget>
 #include <QToolBar>
+#include <QToolButton>
 #include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "framework/VxForms.h"
 #include "framework/VxModule.h"
@@ -34,17 +37,65 @@ struct TVxPanelLayout {
   static bool Decode(const uint8_t *bytes, size_t count, TVxPanelLayout &layout);
 };
 
+// The buttons of a toolbar's actions in rows that wrap at the grid's width.
+// A separator leaves a gap in its row; one whose RowBreakProperty is true
+// starts a new row. Hidden actions take no place.
+class TVxToolGrid : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr const char *RowBreakProperty = "VxRowBreak";
+  static constexpr int Spacing = 2;
+  static constexpr int SeparatorGap = 8;
+
+  // Follows source's actions as they come, change and go.
+  TVxToolGrid(QToolBar *source, QWidget *parent = nullptr);
+
+  // The button standing for action, or null.
+  QToolButton *ButtonFor(const QAction *action) const;
+
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override;
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+
+ private:
+  void AddButton(QAction *action);
+  void RemoveButton(const QAction *action);
+  // Lays the buttons out for width; places them when place is true. The
+  // height the rows take.
+  int Arrange(int width, bool place) const;
+  void Relayout();
+
+  QToolBar *Source;
+  std::vector<std::pair<QAction *, QToolButton *>> Buttons;
+};
+
 // The frame at the top of the panel holding the tool toolbar; its height
-// follows the toolbar's.
+// follows the toolbar's, or the grid's when the tools wrap.
 class TVxToolFrame : public TVxFrame {
   Q_OBJECT
  public:
   explicit TVxToolFrame(QWidget *parent = nullptr);
 
+  // Where tools put their buttons; shown itself only when the tools do not wrap.
   QToolBar *Toolbar = nullptr;
+  // The toolbar's buttons wrapped into rows.
+  TVxToolGrid *Grid = nullptr;
+
+  void SetWrap(bool on);
+  bool Wraps() const { return !Grid->isHidden(); }
+  // The button the user sees for action, or null.
+  QWidget *ButtonFor(QAction *action) const;
 
  protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
+
+ private:
+  void FollowHeight();
 };
 
 class TVxToolPanelModule : public TVxModuleWithControls {
@@ -73,10 +124,12 @@ class TVxToolPanelModule : public TVxModuleWithControls {
   void SetPanelWidth(int width);
   void SetPanelVisible(bool visible);
   bool PanelVisible() const;
-  // On: one tool a row, its picture beside its name, so that any number of
-  // tools fits the panel's fixed width. Off: pictures only, in one line.
+  // On: the tool buttons wrap into rows at the panel's width. Off: one line.
   void SetToolbarWrap(bool on);
-  bool ToolbarWraps() const { return Wrap; }
+  bool ToolbarWraps() const { return ToolFrame && ToolFrame->Wraps(); }
+  // A separator between tool buttons; a row break starts a new row when the
+  // buttons wrap.
+  QAction *AddToolSeparator(bool rowBreak = false);
 
   TVxPanelLayout Layout() const;
   void ApplyLayout(const TVxPanelLayout &layout);
@@ -96,7 +149,6 @@ class TVxToolPanelModule : public TVxModuleWithControls {
 
  private:
   QStackedWidget *Frames = nullptr;
-  bool Wrap = false;
 };
 
 // The application's tool panel, or null.

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QMainWindow>
+#include <QTest>
+#include <cstdlib>
+#include <set>
 
 #include "ToolFixture.h"
 #include "framework/VxMainForm.h"
 #include "settings/VxStream.h"
 
 namespace {
+
+using tooltest::TLogTool;
 
 class ToolPanelTest : public tooltest::ToolTest {
  protected:
@@ -39,6 +44,65 @@ TEST_F(ToolPanelTest, DocksOnTheRightWithItsToggleUnderToolbars) {
   EXPECT_FALSE(Panel->VisibleMenuItem->isChecked());
   Panel->VisibleMenuItem->trigger();
   EXPECT_TRUE(Panel->PanelVisible());
+}
+
+// The tool buttons flow into rows at the panel's fixed width; a row break
+// starts a new row and a hidden tool leaves no gap.
+TEST_F(ToolPanelTest, ToolButtonsWrapIntoRowsAtThePanelsWidth) {
+  std::vector<TLogTool *> tools;
+  for (const char *name : {"Aa", "Bb", "Cc", "Dd", "Ee", "Ff", "Gg"})
+    tools.push_back(AddTool(name));
+  Panel->AddToolSeparator(true);
+  TLogTool *after = AddTool("Hh");
+  ASSERT_NE(Open(CopySample("a.png")), nullptr);
+  TMainForm *form = MainForm();
+  form->resize(1000, 700);
+  form->show();
+  Panel->SetPanelWidth(200);
+  uitest::ProcessEvents();
+
+  TVxToolGrid *grid = Panel->ToolFrame->Grid;
+  ASSERT_TRUE(Panel->ToolbarWraps());
+  EXPECT_FALSE(Panel->Toolbar->isVisible());
+  auto box = [&](TLogTool *tool) {
+    QWidget *button = Panel->ToolFrame->ButtonFor(tool->Button);
+    return button ? button->geometry() : QRect();
+  };
+  std::set<int> rows;
+  for (TLogTool *tool : tools) {
+    const QRect r = box(tool);
+    ASSERT_FALSE(r.isNull()) << tool->Name;
+    EXPECT_TRUE(grid->rect().contains(r)) << tool->Name;
+    rows.insert(r.top());
+  }
+  EXPECT_GT(rows.size(), 1u);            // wrapped
+  EXPECT_LT(rows.size(), tools.size());  // and more than one to a row
+  EXPECT_EQ(box(after).left(), 0);
+  EXPECT_GT(box(after).top(), *rows.rbegin());
+  EXPECT_EQ(Panel->ToolFrame->height(), grid->height() + 6);
+  EXPECT_EQ(grid->height(), box(after).bottom() + 1);
+  if (const char *shots = std::getenv("VELORA_VIEW_SHOTS"))
+    form->grab().save(QString::fromUtf8(shots) + "/tool-panel.png");
+
+  // Hidden, a tool's place goes to the next one.
+  const QRect second = box(tools[1]);
+  tools[1]->SetToolVisible(false);
+  uitest::ProcessEvents();
+  EXPECT_FALSE(Panel->ToolFrame->ButtonFor(tools[1]->Button)->isVisible());
+  EXPECT_EQ(box(tools[2]).topLeft(), second.topLeft());
+
+  // The button is the tool's: clicking it selects the tool.
+  QTest::mouseClick(Panel->ToolFrame->ButtonFor(tools[3]->Button), Qt::LeftButton);
+  EXPECT_EQ(Editor->CurrentTool(), tools[3]);
+  Idle();
+  EXPECT_TRUE(
+      static_cast<QToolButton *>(Panel->ToolFrame->ButtonFor(tools[3]->Button))->isChecked());
+
+  // Unwrapped, the toolbar itself shows them in one line.
+  Panel->SetToolbarWrap(false);
+  EXPECT_FALSE(Panel->ToolbarWraps());
+  EXPECT_EQ(Panel->ToolFrame->ButtonFor(tools[0]->Button),
+            Panel->Toolbar->widgetForAction(tools[0]->Button));
 }
 
 TEST_F(ToolPanelTest, LayoutRecordIsFortySevenPackedLittleEndianBytes) {
