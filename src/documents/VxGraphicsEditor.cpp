@@ -50,6 +50,13 @@ void FitAxis(int &position, int &size, int start, int end) {
   }
 }
 
+// A window side grown by what the view lacks of wanted; any wanted size a
+// script passes is safe, the work area limits the result afterwards.
+int Grown(int side, int32_t wanted, int have) {
+  const int64_t grown = int64_t{side} + std::max<int64_t>(int64_t{wanted} - have, 0);
+  return static_cast<int>(std::min<int64_t>(grown, QWIDGETSIZE_MAX));
+}
+
 QRect WorkArea(const QWidget *window) {
   QScreen *screen = window ? window->screen() : nullptr;
   if (!screen) screen = QGuiApplication::primaryScreen();
@@ -614,22 +621,24 @@ void TVxGraphicsEditor::SetViewSize(int32_t width, int32_t height) {
   TVxGraphicsView *view = CurrentView();
   TMainForm *form = MainForm();
   if (!view || !form) return;
-  QRect frame = form->geometry();
-  int w = frame.width() + std::max(width - view->width(), 0);
-  int h = frame.height() + std::max(height - view->height(), 0);
+  QRect frame = form->frameGeometry();
+  int w = Grown(frame.width(), width, view->width());
+  int h = Grown(frame.height(), height, view->height());
   int x = frame.x(), y = frame.y();
   const QRect area = WorkArea(form);
   FitAxis(x, w, area.left(), area.left() + area.width());
   FitAxis(y, h, area.top(), area.top() + area.height());
-  form->setGeometry(x, y, w, h);
-  if (QLayout *layout = form->layout()) layout->activate();
+  PlaceWindow(QRect(x, y, w, h));
 }
 
 void TVxGraphicsEditor::SetMinWindowSize(int32_t width, int32_t height) {
   TMainForm *form = MainForm();
   if (!form) return;
   const QRect area = WorkArea(form);
-  QRect frame = form->geometry();
+  // A script may ask for more than the screen has; the window stays on it.
+  width = std::min(width, area.width());
+  height = std::min(height, area.height());
+  QRect frame = form->frameGeometry();
   if (frame.width() < width) {
     frame.setWidth(width);
     frame.moveLeft((area.width() - width) / 2);
@@ -638,9 +647,19 @@ void TVxGraphicsEditor::SetMinWindowSize(int32_t width, int32_t height) {
     frame.setHeight(height);
     frame.moveTop((area.height() - height) / 2);
   }
-  form->setGeometry(frame);
-  if (QLayout *layout = form->layout()) layout->activate();
+  PlaceWindow(frame);
   FitInitial();
+}
+
+void TVxGraphicsEditor::PlaceWindow(const QRect &outer) {
+  TMainForm *form = MainForm();
+  // Positions and sizes on the work area are the window's outer ones, its
+  // title bar and borders included; Qt places the inside.
+  const QRect frame = form->frameGeometry(), inside = form->geometry();
+  form->setGeometry(outer.adjusted(inside.left() - frame.left(), inside.top() - frame.top(),
+                                   inside.right() - frame.right(),
+                                   inside.bottom() - frame.bottom()));
+  if (QLayout *layout = form->layout()) layout->activate();
 }
 
 void TVxGraphicsEditor::ExecuteDemoCommand(IVxDemoRecorder *recorder, const QString &word,

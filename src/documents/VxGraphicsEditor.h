@@ -158,6 +158,8 @@ class TVxGraphicsEditor : public TVxEditor,
   // keeping the window on the work area.
   void SetViewSize(int32_t width, int32_t height);
   void SetMinWindowSize(int32_t width, int32_t height);
+  // Gives the main window the outer rectangle `outer`, frame included.
+  void PlaceWindow(const QRect &outer);
 
   // Scanner import: asks for the scanner sources and refills the Import
   // submenu with them. Finding them can take seconds (network scanners), so

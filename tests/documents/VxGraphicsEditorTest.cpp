@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QMainWindow>
+#include <QScreen>
 #include <QTest>
 #include <QToolBar>
+#include <limits>
 
 #include "../tools/ToolFixture.h"
 #include "documents/VxDemoRecorder.h"
@@ -265,6 +268,67 @@ TEST_F(GraphicsEditorTest, PluginOkThatCannotWriteBackKeepsTheWindowOpen) {
   TExchangeImage info;
   ASSERT_EQ(ReadExchangeFile(exchange.string(), back, info), TExchangeStatus::Ok);
   EXPECT_EQ(*back.PixelAddress(1, 1), 0);
+}
+
+// The view grows to the size a demonstration asks for, and the window stays
+// on the work area: pulled to its start, centred when it would run past the
+// end, cut to its size when it is larger.
+TEST_F(GraphicsEditorTest, SetViewSizeGrowsTheWindowWithinTheWorkArea) {
+  ASSERT_NE(Open(CopySample("a.png")), nullptr);
+  TMainForm *form = MainForm();
+  form->show();
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  ASSERT_GE(area.width(), 640);
+  ASSERT_GE(area.height(), 480);
+  const auto place = [&](int x, int y, int w, int h) {
+    form->setGeometry(x, y, w, h);
+    uitest::ProcessEvents();
+  };
+  const auto command = [&](const char *word, int32_t a, int32_t b) {
+    TVxProperties params;
+    params.SetInteger(0, a);
+    params.SetInteger(1, b);
+    bool handled = false;
+    Editor->ExecuteDemoCommand(nullptr, QString::fromLatin1(word), handled, false, params);
+    EXPECT_TRUE(handled) << word;
+    uitest::ProcessEvents();
+  };
+  const int left = area.left(), top = area.top(), w = area.width(), h = area.height();
+
+  // Room enough: the window grows by what the view lacks and stays put.
+  place(left + 10, top + 10, 400, 300);
+  const QRect before = form->frameGeometry();
+  const QSize frameExtra = form->size() - View()->size();
+  command("SETMINVIEWSIZE", View()->width() + 50, View()->height() + 20);
+  EXPECT_EQ(form->frameGeometry(), before.adjusted(0, 0, 50, 20));
+  EXPECT_EQ(form->size() - View()->size(), frameExtra);
+  // A view already large enough leaves the window alone.
+  command("SETMINVIEWSIZE", 10, 10);
+  EXPECT_EQ(form->frameGeometry(), before.adjusted(0, 0, 50, 20));
+
+  // Running past the end: centred (halving toward zero, the area's start
+  // not added). Positions and sizes are the window's outer ones.
+  place(left + w - 100, top + h - 50, 400, 300);
+  const QSize outer = form->frameGeometry().size();
+  command("SETMINVIEWSIZE", 0, 0);
+  EXPECT_EQ(form->frameGeometry(),
+            QRect(QPoint((w - outer.width()) / 2, (h - outer.height()) / 2), outer));
+
+  // Larger than the area, even absurdly: the whole area.
+  for (int32_t huge : {w + 500, std::numeric_limits<int32_t>::max()}) {
+    place(left + 20, top + 20, 400, 300);
+    command("SETMINVIEWSIZE", huge, huge);
+    EXPECT_EQ(form->frameGeometry(), QRect(left, top, w, h)) << huge;
+  }
+
+  // A minimum window size is centred on the area, never larger than it.
+  place(left + 10, top + 20, 300, 200);
+  command("SETMINWINDOWSIZE", 500, 400);
+  EXPECT_EQ(form->frameGeometry(), QRect((w - 500) / 2, (h - 400) / 2, 500, 400));
+  command("SETMINWINDOWSIZE", 100, 100);
+  EXPECT_EQ(form->frameGeometry(), QRect((w - 500) / 2, (h - 400) / 2, 500, 400));
+  command("SETMINWINDOWSIZE", std::numeric_limits<int32_t>::max(), 0);
+  EXPECT_EQ(form->frameGeometry(), QRect(0, (h - 400) / 2, w, 400));
 }
 
 TEST_F(GraphicsEditorTest, SettingsKeepTheJpegQuality) {
