@@ -621,11 +621,11 @@ void TVxGraphicsEditor::SetViewSize(int32_t width, int32_t height) {
   TVxGraphicsView *view = CurrentView();
   TMainForm *form = MainForm();
   if (!view || !form) return;
-  QRect frame = form->frameGeometry();
+  const QRect area = WorkArea(form);
+  const QRect frame = form->frameGeometry();
   int w = Grown(frame.width(), width, view->width());
   int h = Grown(frame.height(), height, view->height());
   int x = frame.x(), y = frame.y();
-  const QRect area = WorkArea(form);
   FitAxis(x, w, area.left(), area.left() + area.width());
   FitAxis(y, h, area.top(), area.top() + area.height());
   PlaceWindow(QRect(x, y, w, h));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QScreen>
@@ -343,6 +344,64 @@ TEST_F(GraphicsEditorTest, SettingsKeepTheJpegQuality) {
   TVxSDFReader reader(&stream, false);
   Editor->LoadSettings(reader);
   EXPECT_EQ(Editor->Formats().JPEGQuality, 61);
+}
+
+// A demonstration opens its pictures from the demo folder, sized as recorded,
+// and never asks to save them; a recorded Open writes the lines that replay it.
+TEST_F(GraphicsEditorTest, ImageOpenTakesTheDemoFolderAndRecordingWritesIt) {
+  const fs::path demo = Dir / "Demo";
+  fs::create_directories(demo);
+  fs::copy_file(CopySample("a.png"), demo / "face.png");
+  Editor->DemoFolder = QString::fromStdString(demo.string()) + "/";
+  MainForm()->setGeometry(20, 20, 500, 400);
+  MainForm()->show();
+  uitest::ProcessEvents();
+
+  TRecorder recorder;
+  TVxProperties params;
+  params.SetString(0, "face.png");
+  params.SetInteger(1, 450);
+  params.SetInteger(2, 350);
+  bool handled = false;
+  Editor->ExecuteDemoCommand(&recorder, QStringLiteral("IMAGEOPEN"), handled, false, params);
+  EXPECT_TRUE(handled);
+  EXPECT_TRUE(recorder.Errors.isEmpty());
+  ASSERT_NE(Document(), nullptr);
+  EXPECT_EQ(fs::path(Document()->FileName().toStdString()), demo / "face.png");
+  EXPECT_TRUE(Document()->DiscardOnClose);
+  EXPECT_EQ(View()->width(), 450);
+  EXPECT_EQ(View()->height(), 350);
+
+  Editor->SetDemoPlayback(&recorder);
+  ASSERT_NE(Open(demo / "face.png"), nullptr);
+  EXPECT_EQ(recorder.Lines, (QStringList{"MouseCurvedMove Open", "Message \"Open Image\"",
+                                         QStringLiteral("ImageOpen \"face.png\", %1, %2")
+                                             .arg(View()->width())
+                                             .arg(View()->height())}));
+  Editor->ClearDemoPlayback(&recorder);
+}
+
+// Wheel input the main window receives reaches the view under the pointer.
+TEST_F(GraphicsEditorTest, TheMainWindowsWheelScrollsTheViewUnderThePointer) {
+  ASSERT_NE(Open(CopySample("a.png")), nullptr);
+  MainForm()->setGeometry(20, 20, 500, 400);
+  MainForm()->show();
+  uitest::ProcessEvents();
+  Editor->ActualSizeClick();  // 512 x 512 in a smaller view: it scrolls
+  const QPoint inside = View()->mapToGlobal(QPoint(30, 30));
+  QTest::mouseMove(View(), QPoint(30, 30));
+  ASSERT_TRUE(View()->MouseInside());
+  const int32_t top = View()->MapMode().DevOrgY;
+  bool handled = false;
+  Editor->MouseWheelHandler(0, -120, inside, handled);
+  EXPECT_TRUE(handled);
+  EXPECT_LT(View()->MapMode().DevOrgY, top);
+
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(View(), &leave);
+  handled = false;
+  Editor->MouseWheelHandler(0, -120, inside, handled);
+  EXPECT_FALSE(handled);
 }
 
 TEST_F(GraphicsEditorTest, DemoCommandPointsNameTheEditorsButtonsAndImagePoints) {
