@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "documents/VxDemoRecorder.h"
 #include "documents/VxEditor.h"
 #include "documents/VxGraphicsDocument.h"
 #include "support/UiFixture.h"
@@ -92,19 +91,6 @@ class TFakeTool : public QObject, public IVxGraphicsDocumentClient {
   std::vector<TVxCommandState *> States;
   std::vector<TVxRect> CommittedRects;
   TVxPixels *GivenPixels = nullptr;
-};
-
-class TFakeRecorder : public IVxDemoRecorder {
- public:
-  void RecordLine(const QString &line) override { Lines << line; }
-  bool IsRecording() const override { return Recording; }
-  bool ShowMessages() const override { return Messages; }
-  void ReportError(const QString &message) override { Errors << message; }
-
-  bool Recording = true;
-  bool Messages = true;
-  QStringList Lines;
-  QStringList Errors;
 };
 
 class TTestEditor : public TVxEditor, public IVxGraphicsDocumentHost {

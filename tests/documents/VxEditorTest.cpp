@@ -9,6 +9,7 @@
 #include "framework/VxProperties.h"
 #include "settings/VxLocalizer.h"
 #include "settings/VxStream.h"
+#include "support/FakeRecorder.h"
 
 namespace {
 
@@ -479,7 +480,7 @@ TEST_F(EditorTest, DemonstrationWordsAndRecordedLines) {
   TVxGraphicsDocument *doc = Open(QStringLiteral("a.jpg"));
   ASSERT_NE(doc, nullptr);
   Retouch(tool, 1);
-  TFakeRecorder recorder;
+  uitest::TFakeRecorder recorder;
   Editor->SetDemoPlayback(&recorder);
   Editor->UndoClick();
   recorder.Messages = false;

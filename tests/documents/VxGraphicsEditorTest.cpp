@@ -9,10 +9,10 @@
 #include <limits>
 
 #include "../tools/ToolFixture.h"
-#include "documents/VxDemoRecorder.h"
 #include "framework/VxMainForm.h"
 #include "plugin/ExchangeFile.h"
 #include "settings/VxStream.h"
+#include "support/FakeRecorder.h"
 #include "views/VxGraphicsView.h"
 
 namespace {
@@ -20,22 +20,20 @@ namespace {
 namespace fs = std::filesystem;
 using tooltest::TLogTool;
 
-class TRecorder : public IVxDemoRecorder {
- public:
-  void RecordLine(const QString &line) override { Lines << line; }
-  bool IsRecording() const override { return true; }
-  bool ShowMessages() const override { return true; }
-  void ReportError(const QString &message) override { Errors << message; }
-  QStringList Lines;
-  QStringList Errors;
-};
-
 // A state that asks for the step before it to be undone together with it.
 class TChainedState : public TVxCommandState {
  public:
   void Undo() override { GraphicsEditor()->RepeatStep = true; }
   void Redo() override {}
 };
+
+// The image a host hands over: a 16 x 12 pattern in an exchange file.
+bool WriteHostImage(const fs::path &exchange) {
+  TVxPixelBuffer pixels;
+  pixels.SetFormatAndBounds(PixelFormat24, {0, 0, 16, 12});
+  testsupport::FillPattern(pixels);
+  return WriteExchangeFile(exchange.string(), pixels);
+}
 
 using GraphicsEditorTest = tooltest::ToolTest;
 
@@ -158,7 +156,7 @@ TEST_F(GraphicsEditorTest, OpeningFitsTheImageAndTheZoomCommandsStepThroughTheTa
 }
 
 TEST_F(GraphicsEditorTest, ZoomWithoutADocumentOnlyRecords) {
-  TRecorder recorder;
+  uitest::TFakeRecorder recorder;
   Editor->SetDemoPlayback(&recorder);
   Editor->ZoomInClick();
   Editor->BestFitClick();
@@ -183,11 +181,8 @@ TEST_F(GraphicsEditorTest, AnExchangeFileSwitchesToPluginMode) {
   ASSERT_NE(Open(CopySample("a.png")), nullptr);
   EXPECT_FALSE(Editor->IsPluginMode());
 
-  TVxPixelBuffer pixels;
-  pixels.SetFormatAndBounds(PixelFormat24, {0, 0, 16, 12});
-  testsupport::FillPattern(pixels);
   const fs::path exchange = Dir / "exchange.pspf";
-  ASSERT_TRUE(WriteExchangeFile(exchange.string(), pixels));
+  ASSERT_TRUE(WriteHostImage(exchange));
   ASSERT_NE(Open(exchange), nullptr);
   EXPECT_TRUE(Editor->IsPluginMode());
   EXPECT_EQ(App->ExitCode(), -1);
@@ -215,11 +210,8 @@ TEST_F(GraphicsEditorTest, AnExchangeFileSwitchesToPluginMode) {
 
 TEST_F(GraphicsEditorTest, PluginCancelClosesWithoutAQuestionAndKeepsExitCodeMinusOne) {
   TLogTool *tool = AddTool("Brush");
-  TVxPixelBuffer pixels;
-  pixels.SetFormatAndBounds(PixelFormat24, {0, 0, 16, 12});
-  testsupport::FillPattern(pixels);
   const fs::path exchange = Dir / "exchange.pspf";
-  ASSERT_TRUE(WriteExchangeFile(exchange.string(), pixels));
+  ASSERT_TRUE(WriteHostImage(exchange));
   const std::string written = uitest::ReadFile(exchange);
   ASSERT_NE(Open(exchange), nullptr);
   tool->Paint({0, 0, 4, 4}, 0);
@@ -235,11 +227,8 @@ TEST_F(GraphicsEditorTest, PluginCancelClosesWithoutAQuestionAndKeepsExitCodeMin
 // as the result: the window stays open with exit code -1, and says why.
 TEST_F(GraphicsEditorTest, PluginOkThatCannotWriteBackKeepsTheWindowOpen) {
   TLogTool *tool = AddTool("Brush");
-  TVxPixelBuffer pixels;
-  pixels.SetFormatAndBounds(PixelFormat24, {0, 0, 16, 12});
-  testsupport::FillPattern(pixels);
   const fs::path exchange = Dir / "exchange.pspf";
-  ASSERT_TRUE(WriteExchangeFile(exchange.string(), pixels));
+  ASSERT_TRUE(WriteHostImage(exchange));
   ASSERT_NE(Open(exchange), nullptr);
   tool->Paint({0, 0, 4, 4}, 0);
   MainForm()->show();
@@ -357,7 +346,7 @@ TEST_F(GraphicsEditorTest, ImageOpenTakesTheDemoFolderAndRecordingWritesIt) {
   MainForm()->show();
   uitest::ProcessEvents();
 
-  TRecorder recorder;
+  uitest::TFakeRecorder recorder;
   TVxProperties params;
   params.SetString(0, "face.png");
   params.SetInteger(1, 450);

@@ -4,21 +4,12 @@
 #include <QToolBar>
 
 #include "ToolFixture.h"
-#include "documents/VxDemoRecorder.h"
+#include "support/FakeRecorder.h"
 #include "views/VxGraphicsView.h"
 
 namespace {
 
 using tooltest::TLogTool;
-
-class TRecorder : public IVxDemoRecorder {
- public:
-  void RecordLine(const QString &line) override { Lines << line; }
-  bool IsRecording() const override { return true; }
-  bool ShowMessages() const override { return true; }
-  void ReportError(const QString &) override {}
-  QStringList Lines;
-};
 
 class GraphicsToolTest : public tooltest::ToolTest {
  protected:
@@ -138,7 +129,7 @@ TEST_F(GraphicsToolTest, OtherToolButtonsAreDisabledWhileSwitchingIsLockedOrALoc
 }
 
 TEST_F(GraphicsToolTest, TheToolsWordClicksItsButtonAndARecordingGetsThreeLines) {
-  TRecorder recorder;
+  uitest::TFakeRecorder recorder;
   A->SetDemoPlayback(&recorder);
   bool handled = false;
   A->ExecuteDemoCommand(&recorder, QStringLiteral("BETA"), handled, false, {});

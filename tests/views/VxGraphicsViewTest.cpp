@@ -9,29 +9,16 @@
 #include <stdexcept>
 
 #include "ViewTestObjects.h"
-#include "documents/VxDemoRecorder.h"
 #include "framework/VxCursors.h"
 #include "imaging/codecs/VxImage.h"
 #include "platform/VirtualKeys.h"
+#include "support/FakeRecorder.h"
 #include "support/UiFixture.h"
 #include "views/VxGraphicsView.h"
 
 using viewtest::RgbAt;
 
 namespace {
-
-class TRecorder : public IVxDemoRecorder {
- public:
-  void RecordLine(const QString &line) override { Lines << line; }
-  bool IsRecording() const override { return Recording; }
-  bool ShowMessages() const override { return Messages; }
-  QString MessageText() const override { return QStringLiteral("Smooth the skin"); }
-  void ReportError(const QString &) override {}
-
-  bool Recording = true;
-  bool Messages = true;
-  QStringList Lines;
-};
 
 class TEditor : public TVxEditor {
  public:
@@ -101,6 +88,7 @@ class GraphicsViewTest : public uitest::UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
+    Recorder.Message = QStringLiteral("Smooth the skin");
     Editor = new TEditor(App.get());
     Document = std::make_unique<TVxGraphicsDocument>(Editor);
     SetImage(1000, 800);
@@ -145,7 +133,7 @@ class GraphicsViewTest : public uitest::UiTest {
   TEditor *Editor = nullptr;
   std::unique_ptr<TVxGraphicsDocument> Document;
   std::unique_ptr<QMainWindow> Window;
-  TRecorder Recorder;
+  uitest::TFakeRecorder Recorder;
   std::vector<std::string> Log;
 };
 
