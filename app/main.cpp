@@ -2,8 +2,8 @@
 
 #include <QApplication>
 
-#include "framework/CommonData.h"
-#include "framework/Model.h"
+#include "app/CommonData.h"
+#include "app/Model.h"
 #include "framework/VxApplication.h"
 
 int main(int argc, char **argv) {

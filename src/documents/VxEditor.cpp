@@ -6,12 +6,10 @@
 #include <algorithm>
 #include <variant>
 
-#include "documents/VxDemoRecorder.h"
-#include "framework/CommonData.h"
+#include "demo/VxDemoRecorder.h"
 #include "framework/VxApplication.h"
 #include "framework/VxMainForm.h"
-#include "framework/VxProperties.h"
-#include "services/VxDialogs.h"
+#include "base/VxProperties.h"
 #include "settings/VxLocalizer.h"
 
 namespace {
@@ -146,7 +144,7 @@ TVxEditor::TVxEditor(QObject *owner) : TVxModuleWithControls(owner) {
   if (!Form && application) {
     TMainForm *created = nullptr;
     application->CreateForm(created);
-    if (CommonDataModule) created->SetCommonImages(CommonDataModule->New24TBXImageList);
+    created->SetCommonImages(application->CommonImages());
     Form = created;
   }
   if (Form) CreateCommands();
@@ -336,23 +334,15 @@ bool TVxEditor::AttachDocument(TVxDocument *doc, QWidget *&view) {
   return true;
 }
 
-bool TVxEditor::RunOpenDialog(QString &name) {
-  TVxDocumentFormats *formats = GetFormats();
-  // The dialog starts where the photograph on screen came from.
-  if (TVxDocument *current = CurrentDocument(); current && !current->FileName().isEmpty())
-    name = QFileInfo(current->FileName()).absolutePath();
-  return formats && ExecuteOpenFileDialog(Form, *formats, name);
-}
+bool TVxEditor::RunOpenDialog(QString &) { return false; }
 
-// The save dialog lists the registry's writable formats, the same array the
-// caller passes.
-bool TVxEditor::RunSaveDialog(const TVxFileFormatArray &, QString &name, int &filterIndex) {
-  TVxDocumentFormats *formats = GetFormats();
-  return formats && ExecuteSaveFileDialog(Form, *formats, name, filterIndex);
-}
+bool TVxEditor::RunSaveDialog(const TVxFileFormatArray &, QString &, int &) { return false; }
 
 bool TVxEditor::ExecuteOpenDialog() {
   QString name;
+  // The dialog starts where the photograph on screen came from.
+  if (TVxDocument *current = CurrentDocument(); current && !current->FileName().isEmpty())
+    name = QFileInfo(current->FileName()).absolutePath();
   const bool chosen = RunOpenDialog(name);
   QCoreApplication::processEvents();
   if (!chosen) return false;

@@ -233,11 +233,13 @@ class TVxEditor : public TVxModuleWithControls {
   void AddRecentFileName(const QString &name);
 
  protected:
-  // The open dialog over GetFormats; name receives the choice. False on cancel.
+  // The open dialog over GetFormats; name comes in as the folder to start
+  // in and receives the choice. False on cancel. The dialogs belong to a
+  // higher layer: the base has none and answers false.
   virtual bool RunOpenDialog(QString &name);
   // The save dialog over formats. In: name (without extension) and the
   // 1-based filter index; out: the chosen name and filter index. False on
-  // cancel.
+  // cancel; the base has no dialog.
   virtual bool RunSaveDialog(const TVxFileFormatArray &formats, QString &name, int &filterIndex);
 
  private:

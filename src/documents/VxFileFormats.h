@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 
 class QPainter;
 class TVxDocument;

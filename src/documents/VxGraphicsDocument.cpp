@@ -39,13 +39,9 @@ TVxGraphicsDocument::TVxGraphicsDocument(TVxEditor *editor) : TVxDocument(editor
 TVxGraphicsDocument::~TVxGraphicsDocument() = default;
 
 std::vector<IVxGraphicsDocumentClient *> TVxGraphicsDocument::Tools() {
-  std::vector<IVxGraphicsDocumentClient *> tools;
   TVxApplication *application = Application();
-  if (!application) return tools;
-  for (int i = 0; i < application->ComponentCount(); ++i)
-    if (auto *tool = dynamic_cast<IVxGraphicsDocumentClient *>(application->Component(i)))
-      tools.push_back(tool);
-  return tools;
+  if (!application) return {};
+  return application->FindAll<IVxGraphicsDocumentClient>();
 }
 
 template <class F>

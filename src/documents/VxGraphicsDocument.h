@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "documents/VxEditor.h"
-#include "framework/VxProperties.h"
-#include "framework/VxTypes.h"
+#include "base/VxProperties.h"
+#include "base/VxTypes.h"
 #include "imaging/VxBitmap.h"
 #include "imaging/VxMapMode.h"
 #include "imaging/VxPixels.h"

@@ -11,7 +11,7 @@
 #include "documents/VxJPEGOptions.h"
 #include "framework/VxApplication.h"
 #include "framework/VxCursors.h"
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 #include "imaging/VxColour.h"
 #include "imaging/codecs/VxImage.h"
 #include "plugin/ExchangeFile.h"

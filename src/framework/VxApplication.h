@@ -13,7 +13,8 @@
 #include <memory>
 #include <vector>
 
-#include "framework/VxMethodList.h"
+#include "base/VxMethodList.h"
+#include "framework/VxImageList.h"
 
 class TVxCursorTable;
 namespace platform {
@@ -63,11 +64,32 @@ class TVxApplication : public QObject {
   // application and the top-level windows it owns.
   int ComponentCount() const;
   QObject *Component(int index) const;
+  // The first owned component of type T (a class or an interface), in
+  // creation order; null when there is none.
+  template <class T>
+  T *Find() const {
+    for (int i = 0; i < ComponentCount(); ++i)
+      if (auto *found = dynamic_cast<T *>(Component(i))) return found;
+    return nullptr;
+  }
+  // Every owned component of type T, in creation order.
+  template <class T>
+  std::vector<T *> FindAll() const {
+    std::vector<T *> found;
+    for (int i = 0; i < ComponentCount(); ++i)
+      if (auto *component = dynamic_cast<T *>(Component(i))) found.push_back(component);
+    return found;
+  }
   // Takes ownership of a top-level window (QWidget parents must be widgets, so
   // windows cannot be QObject children of the application).
   void InsertComponent(QWidget *window);
 
   QWidget *MainWindow() const { return MainWin; }
+
+  // The toolbar images every module draws its buttons from; the product's
+  // shared-data module provides them before the main window is made.
+  TVxImageList *CommonImages() const { return FCommonImages; }
+  void SetCommonImages(TVxImageList *images) { FCommonImages = images; }
   void SetMainWindow(QWidget *window);
 
   // Modal message box captioned with the title. Flags: buttons in the low
@@ -122,6 +144,7 @@ class TVxApplication : public QObject {
   int Code = 0;
   std::vector<QPointer<QObject>> Owned;
   QPointer<QWidget> MainWin;
+  QPointer<TVxImageList> FCommonImages;
   TVxMethodList IdleHandlers;
   bool InIdle = false;
   TVxMethodList PostedCalls;

@@ -4,7 +4,7 @@
 
 #include <QObject>
 
-#include "framework/VxMethodList.h"
+#include "base/VxMethodList.h"
 #include "settings/VxSDF.h"
 
 // The protocol the application drives, in this order for every module it

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QProgressBar>
 
-#include "framework/VxProgress.h"
+#include "base/VxProgress.h"
 
 class QStatusBar;
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 #include "imaging/VxPixels.h"
 
 // The surface over a display bitmap's block; the bitmap frees the block.

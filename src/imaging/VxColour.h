@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 
 // Blends a 24-bit pixel (blue, green, red) towards colour (0x00RRGGBB):
 // alpha 0 leaves it, 255 replaces it, otherwise p + ((alpha * (c - p)) >> 8).

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 
 class TVxMapMode {
  public:

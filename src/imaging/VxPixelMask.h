@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 
 class TVxPixelMask {
  public:

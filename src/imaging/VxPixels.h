@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 
 // Pixel format codes. Bits 0-3 give the kind, bits 4-7 a multiplier, bits 8-11 an alpha byte.
 constexpr int32_t PixelFormat24 = 0x1012;       // blue, green, red

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 #include "imaging/VxPixels.h"
 
 class TPixelResampler {

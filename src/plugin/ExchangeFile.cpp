@@ -3,7 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "plugin/FileMapping.h"
+#include "platform/FileMapping.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/VxMethodList.h"
+#include "base/VxMethodList.h"
 
 // One language file in memory, its text normalised to UTF-8: a file that
 // starts with the UTF-8 byte-order mark is UTF-8; otherwise a "CodePage" key

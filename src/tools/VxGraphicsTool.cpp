@@ -6,8 +6,8 @@
 #include <QToolBar>
 #include <algorithm>
 
-#include "documents/VxDemoRecorder.h"
-#include "documents/VxGraphicsEditor.h"
+#include "demo/VxDemoRecorder.h"
+#include "tools/VxToolHost.h"
 #include "framework/VxMainForm.h"
 #include "tools/VxToolPanel.h"
 #include "views/VxGraphicsView.h"
@@ -30,8 +30,8 @@ void TVxGraphicsTool::CreateToolButton(const QString &caption, int imageIndex,
   QToolBar *toolbar = nullptr;
   if (panel && panel->Toolbar) {
     toolbar = panel->Toolbar;
-  } else if (TVxGraphicsEditor *editor = GraphicsEditor()) {
-    toolbar = editor->StandardToolbar;
+  } else if (IVxToolHost *editor = ToolHost()) {
+    toolbar = editor->ToolButtonBar();
   }
   if (!toolbar) return;
   form->AddToolbarItem<QAction>(
@@ -60,7 +60,7 @@ void TVxGraphicsTool::RecordLine(const QString &line) {
 }
 
 void TVxGraphicsTool::UpdateControls() {
-  TVxGraphicsEditor *editor = GraphicsEditor();
+  IVxToolHost *editor = ToolHost();
   const bool checked = editor && editor->CurrentTool() == this;
   const bool enabled = editor && editor->CanUseTool(this);
   if (Button) {
@@ -165,7 +165,7 @@ void TVxGraphicsTool::CancelEdit() {
 }
 
 void TVxGraphicsTool::DocumentOpened(TVxGraphicsDocument *) {
-  TVxGraphicsEditor *editor = GraphicsEditor();
+  IVxToolHost *editor = ToolHost();
   if (editor && editor->IsPluginMode()) SetToolVisible(VisibleInPluginMode);
 }
 
@@ -176,7 +176,7 @@ void TVxGraphicsTool::SetToolVisible(bool visible) {
 }
 
 void TVxGraphicsTool::ToolButtonClick(QObject *) {
-  if (TVxGraphicsEditor *editor = GraphicsEditor()) editor->SelectTool(this);
+  if (IVxToolHost *editor = ToolHost()) editor->SelectTool(this);
   if (IsRecording()) {
     RecordLine(QStringLiteral("MouseCurvedMove ") + ToolName);
     RecordLine(QStringLiteral("Message \"") + ToolName + QStringLiteral("\""));
@@ -230,4 +230,9 @@ void TVxGraphicsToolControl::Activate() {
 void TVxGraphicsToolControl::Deactivate() {
   Active = false;
   InvalidateArea();
+}
+
+IVxToolHost *ToolHost() {
+  TVxApplication *application = Application();
+  return application ? application->Find<IVxToolHost>() : nullptr;
 }

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "documents/VxDemoClient.h"
+#include "demo/VxDemoClient.h"
 #include "documents/VxGraphicsDocument.h"
 #include "framework/VxApplication.h"
 #include "framework/VxForms.h"
@@ -21,7 +21,6 @@
 #include "views/VxViewObjects.h"
 
 class IVxDemoRecorder;
-class TVxGraphicsEditor;
 class TVxGraphicsToolControl;
 class TVxGraphicsView;
 

@@ -1,6 +1,6 @@
 #include "tools/VxOriginalImageTool.h"
 
-#include "documents/VxGraphicsEditor.h"
+#include "tools/VxToolHost.h"
 #include "framework/VxMainForm.h"
 #include "settings/VxLocalizer.h"
 #include "views/VxGraphicsView.h"
@@ -16,9 +16,9 @@ TVxOriginalImageTool::TVxOriginalImageTool(QObject *owner) : TVxGraphicsTool(own
   ControlClass = ControlClassOf<TVxOriginalImageToolControl>();
   ToolName = QStringLiteral("OriginalImage");
   TMainForm *form = MainForm();
-  TVxGraphicsEditor *editor = GraphicsEditor();
-  if (!form || !editor || !editor->StandardToolbar) return;
-  form->AddToolbarItem<QToolButton>(editor->StandardToolbar, nullptr, Text(2100), -1, nullptr,
+  IVxToolHost *editor = ToolHost();
+  if (!form || !editor || !editor->ToolButtonBar()) return;
+  form->AddToolbarItem<QToolButton>(editor->ToolButtonBar(), nullptr, Text(2100), -1, nullptr,
                                     OriginalImageToolButton);
   OriginalImageToolButton->setObjectName(QStringLiteral("OriginalImageToolButton"));
   OriginalImageToolButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -34,14 +34,14 @@ TVxOriginalImageTool::TVxOriginalImageTool(QObject *owner) : TVxGraphicsTool(own
 }
 
 void TVxOriginalImageTool::ShowOriginal() {
-  TVxGraphicsEditor *editor = GraphicsEditor();
+  IVxToolHost *editor = ToolHost();
   if (!editor || editor->CurrentTool() == this) return;
   SavedTool = editor->CurrentTool();
   editor->SelectTool(this);
 }
 
 void TVxOriginalImageTool::RestoreTool() {
-  TVxGraphicsEditor *editor = GraphicsEditor();
+  IVxToolHost *editor = ToolHost();
   if (!editor || editor->CurrentTool() != this) return;
   editor->SelectTool(SavedTool.data());
 }
@@ -54,8 +54,8 @@ void TVxOriginalImageTool::Localize() {
 
 void TVxOriginalImageTool::UpdateControls() {
   if (!OriginalImageToolButton) return;
-  TVxGraphicsEditor *editor = GraphicsEditor();
-  OriginalImageToolButton->setEnabled(editor && editor->CurrentDocument() != nullptr);
+  IVxToolHost *editor = ToolHost();
+  OriginalImageToolButton->setEnabled(editor && editor->CurrentGraphicsDocument() != nullptr);
   OriginalImageToolButton->setChecked(editor && editor->CurrentTool() == this);
 }
 

@@ -1,6 +1,6 @@
 #include "tools/VxScrollTool.h"
 
-#include "documents/VxGraphicsEditor.h"
+#include "tools/VxToolHost.h"
 #include "framework/VxCursors.h"
 #include "platform/VirtualKeys.h"
 #include "views/VxGraphicsView.h"
@@ -21,11 +21,11 @@ bool TVxScrollToolControl::GetCursor(TVxShiftState, const TVxPoint &, int &curso
 }
 
 bool TVxScrollToolControl::KeyDown(int key, TVxShiftState) {
-  TVxGraphicsEditor *editor = GraphicsEditor();
+  IVxToolHost *editor = ToolHost();
   if (!editor) return false;
   // The zoom keys work whichever tool is current, and are left to others too.
-  if (key == platform::VkOemPlus) editor->ZoomInClick();
-  if (key == platform::VkOemMinus) editor->ZoomOutClick();
+  if (key == platform::VkOemPlus) editor->ZoomIn();
+  if (key == platform::VkOemMinus) editor->ZoomOut();
   if (Active || key != platform::VkSpace) return false;
   SavedTool = editor->CurrentTool();
   editor->SelectTool(Tool);
@@ -34,7 +34,7 @@ bool TVxScrollToolControl::KeyDown(int key, TVxShiftState) {
 
 bool TVxScrollToolControl::KeyUp(int key, TVxShiftState) {
   if (!Active || key != platform::VkSpace) return false;
-  if (TVxGraphicsEditor *editor = GraphicsEditor()) editor->SelectTool(SavedTool.data());
+  if (IVxToolHost *editor = ToolHost()) editor->SelectTool(SavedTool.data());
   return true;
 }
 

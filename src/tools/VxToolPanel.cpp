@@ -246,10 +246,7 @@ bool TVxToolFrame::eventFilter(QObject *watched, QEvent *event) {
 
 TVxToolPanelModule *ToolPanel() {
   TVxApplication *application = Application();
-  if (!application) return nullptr;
-  for (int i = 0; i < application->ComponentCount(); ++i)
-    if (auto *panel = qobject_cast<TVxToolPanelModule *>(application->Component(i))) return panel;
-  return nullptr;
+  return application ? application->Find<TVxToolPanelModule>() : nullptr;
 }
 
 TVxToolPanelModule::TVxToolPanelModule(QObject *owner) : TVxModuleWithControls(owner) {

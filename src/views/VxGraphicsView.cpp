@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-#include "documents/VxDemoRecorder.h"
+#include "demo/VxDemoRecorder.h"
 #include "framework/VxCursors.h"
 #include "platform/VirtualKeys.h"
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 #include "imaging/VxMapMode.h"
 #include "imaging/VxPixels.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 #include "imaging/VxMapMode.h"
 
 class TVxViewCanvas;

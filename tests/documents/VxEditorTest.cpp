@@ -6,7 +6,7 @@
 
 #include "DocumentFakes.h"
 #include "framework/VxMainForm.h"
-#include "framework/VxProperties.h"
+#include "base/VxProperties.h"
 #include "settings/VxLocalizer.h"
 #include "settings/VxStream.h"
 #include "support/FakeRecorder.h"

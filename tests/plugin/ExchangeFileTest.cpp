@@ -6,7 +6,7 @@
 
 #include "imaging/codecs/VxImage.h"
 #include "plugin/ExchangeFile.h"
-#include "plugin/FileMapping.h"
+#include "platform/FileMapping.h"
 #include "support/TestSupport.h"
 
 using testsupport::TempDir;

@@ -16,6 +16,7 @@
 #include "documents/VxGraphicsDocument.h"
 #include "documents/VxGraphicsFormats.h"
 #include "documents/VxJPEGOptions.h"
+#include "framework/VxMainForm.h"
 #include "imaging/codecs/VxImage.h"
 #include "services/VxDialogs.h"
 #include "settings/VxLocalizer.h"
@@ -256,6 +257,12 @@ class TImageEditor : public TVxEditor {
  public:
   using TVxEditor::TVxEditor;
   TVxDocumentFormats *GetFormats() override { return &Formats; }
+  bool RunOpenDialog(QString &name) override {
+    return ExecuteOpenFileDialog(MainForm(), Formats, name);
+  }
+  bool RunSaveDialog(const TVxFileFormatArray &, QString &name, int &filterIndex) override {
+    return ExecuteSaveFileDialog(MainForm(), Formats, name, filterIndex);
+  }
   std::unique_ptr<TVxDocument> CreateDocument() override {
     return std::make_unique<TVxGraphicsDocument>(this);
   }

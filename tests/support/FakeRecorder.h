@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "documents/VxDemoRecorder.h"
+#include "demo/VxDemoRecorder.h"
 
 namespace uitest {
 

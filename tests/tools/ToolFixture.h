@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "documents/VxGraphicsEditor.h"
+#include "editor/VxGraphicsEditor.h"
 #include "support/UiFixture.h"
 #include "tools/VxGraphicsTool.h"
 #include "tools/VxToolPanel.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "framework/VxProperties.h"
+#include "base/VxProperties.h"
 #include "imaging/VxResamplers.h"
 #include "imaging/codecs/ImageCodecs.h"
 

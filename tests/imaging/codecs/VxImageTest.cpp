@@ -7,7 +7,7 @@
 #include <string>
 
 #include "CodecTestSupport.h"
-#include "framework/VxProperties.h"
+#include "base/VxProperties.h"
 #include "imaging/VxResamplers.h"
 #include "support/TestSupport.h"
 

@@ -1,9 +1,9 @@
-#include "framework/Model.h"
+#include "app/Model.h"
 
 #include <QToolBar>
 
-#include "documents/VxGraphicsEditor.h"
-#include "framework/CommonData.h"
+#include "editor/VxGraphicsEditor.h"
+#include "app/CommonData.h"
 #include "framework/VxApplication.h"
 #include "framework/VxMainForm.h"
 #include "platform/ProgramPath.h"

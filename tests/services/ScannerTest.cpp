@@ -2,7 +2,7 @@
 // that produces known pictures. A private configuration folder enables only
 // that backend and sets its picture, mode and geometry per case.
 
-#include "platform/Scanner.h"
+#include "services/Scanner.h"
 
 #include <dlfcn.h>
 #include <gmock/gmock.h>

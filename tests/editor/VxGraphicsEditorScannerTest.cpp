@@ -11,7 +11,7 @@
 
 #include "../tools/ToolFixture.h"
 #include "framework/VxMainForm.h"
-#include "platform/Scanner.h"
+#include "services/Scanner.h"
 
 namespace {
 

@@ -1,19 +1,15 @@
-#include "documents/VxDemoClient.h"
+#include "demo/VxDemoClient.h"
 
 #include <cmath>
 #include <variant>
 
 #include "framework/VxApplication.h"
-#include "framework/VxProperties.h"
-#include "framework/VxTypes.h"
+#include "base/VxProperties.h"
+#include "base/VxTypes.h"
 
 IVxDemoRegistry *DemoRegistry() {
   TVxApplication *application = Application();
-  if (!application) return nullptr;
-  for (int i = 0; i < application->ComponentCount(); ++i)
-    if (auto *registry = dynamic_cast<IVxDemoRegistry *>(application->Component(i)))
-      return registry;
-  return nullptr;
+  return application ? application->Find<IVxDemoRegistry>() : nullptr;
 }
 
 QString DemoParamText(const TVxProperties &params, int32_t index) {

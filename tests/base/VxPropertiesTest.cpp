@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "framework/VxProperties.h"
+#include "base/VxProperties.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/VxProperties.h"
+#include "base/VxProperties.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "framework/VxMethodList.h"
+#include "base/VxMethodList.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <QMainWindow>
 #include <stdexcept>
 
-#include "documents/VxGraphicsEditor.h"
-#include "framework/CommonData.h"
-#include "framework/Model.h"
+#include "editor/VxGraphicsEditor.h"
+#include "app/CommonData.h"
+#include "app/Model.h"
 #include "framework/VxMainForm.h"
 #include "framework/VxProgressMeter.h"
 #include "support/UiFixture.h"

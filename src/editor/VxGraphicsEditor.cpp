@@ -1,4 +1,4 @@
-#include "documents/VxGraphicsEditor.h"
+#include "editor/VxGraphicsEditor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,12 +14,14 @@
 #include <cmath>
 #include <variant>
 
-#include "documents/VxDemoRecorder.h"
+#include "demo/VxDemoRecorder.h"
 #include "framework/VxApplication.h"
 #include "framework/VxCursors.h"
 #include "framework/VxMainForm.h"
-#include "framework/VxProperties.h"
-#include "platform/Scanner.h"
+#include "framework/VxProgressMeter.h"
+#include "base/VxProperties.h"
+#include "services/Scanner.h"
+#include "services/VxDialogs.h"
 #include "settings/VxLocalizer.h"
 #include "tools/VxGraphicsTool.h"
 #include "tools/VxScrollTool.h"
@@ -67,10 +69,7 @@ QRect WorkArea(const QWidget *window) {
 
 TVxGraphicsEditor *GraphicsEditor() {
   TVxApplication *application = Application();
-  if (!application) return nullptr;
-  for (int i = 0; i < application->ComponentCount(); ++i)
-    if (auto *editor = qobject_cast<TVxGraphicsEditor *>(application->Component(i))) return editor;
-  return nullptr;
+  return application ? application->Find<TVxGraphicsEditor>() : nullptr;
 }
 
 TVxGraphicsEditor::TVxGraphicsEditor(QObject *owner)
@@ -812,3 +811,16 @@ void TVxGraphicsEditor::ScanDone(const platform::TScanResult &result) {
   std::error_code ignored;
   std::filesystem::remove(result.File, ignored);
 }
+
+bool TVxGraphicsEditor::RunOpenDialog(QString &name) {
+  return ExecuteOpenFileDialog(MainForm(), FFormats, name);
+}
+
+// The save dialog lists the registry's writable formats, the same array the
+// caller passes.
+bool TVxGraphicsEditor::RunSaveDialog(const TVxFileFormatArray &, QString &name,
+                                      int &filterIndex) {
+  return ExecuteSaveFileDialog(MainForm(), FFormats, name, filterIndex);
+}
+
+IVxProgress &TVxGraphicsEditor::Progress() const { return ProgressMeter(); }

@@ -1,4 +1,4 @@
-#include "platform/Scanner.h"
+#include "services/Scanner.h"
 
 #include <sane/sane.h>
 #include <sane/saneopts.h>

@@ -1,4 +1,4 @@
-#include "plugin/FileMapping.h"
+#include "platform/FileMapping.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

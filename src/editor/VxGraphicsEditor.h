@@ -14,10 +14,11 @@
 #include <thread>
 #include <vector>
 
-#include "documents/VxDemoClient.h"
+#include "demo/VxDemoClient.h"
 #include "documents/VxEditor.h"
 #include "documents/VxGraphicsDocument.h"
 #include "documents/VxGraphicsFormats.h"
+#include "tools/VxToolHost.h"
 #include "views/VxGraphicsView.h"
 
 class TVxGraphicsTool;
@@ -29,6 +30,7 @@ struct TScanSource;
 }  // namespace platform
 
 class TVxGraphicsEditor : public TVxEditor,
+                          public IVxToolHost,
                           public IVxGraphicsDocumentHost,
                           public IVxPointerStatusSink,
                           public IVxDemoClient {
@@ -76,20 +78,26 @@ class TVxGraphicsEditor : public TVxEditor,
   // Kept in the settings for the product; nothing else reads it.
   bool StoredFlag = false;
 
-  TVxGraphicsTool *CurrentTool() const { return FCurrentTool.data(); }
+  TVxGraphicsTool *CurrentTool() const override { return FCurrentTool.data(); }
   TVxGraphicsTool *PreviousTool() const { return FPreviousTool.data(); }
   const QStringList &FolderImages() const { return Folder; }
   int FolderIndex() const { return FFolderIndex; }
   TVxGraphicsFormats &Formats() { return FFormats; }
   platform::TScanner &Scanner() { return *FScanner; }
-  TVxGraphicsDocument *CurrentGraphicsDocument() const;
+  TVxGraphicsDocument *CurrentGraphicsDocument() const override;
   // The current document's view, or null.
-  TVxGraphicsView *CurrentView() const;
+  TVxGraphicsView *CurrentView() const override;
 
   // Deactivates the current tool, remembers it as the previous one and
   // activates `tool` (null: no tool).
-  void SelectTool(TVxGraphicsTool *tool);
-  bool CanUseTool(const TVxGraphicsTool *tool) const;
+  void SelectTool(TVxGraphicsTool *tool) override;
+  bool CanUseTool(const TVxGraphicsTool *tool) const override;
+  bool IsPluginMode() const override { return TVxEditor::IsPluginMode(); }
+  QToolBar *ToolButtonBar() const override { return StandardToolbar; }
+  void ZoomIn() override { ZoomInClick(); }
+  void ZoomOut() override { ZoomOutClick(); }
+  IVxProgress &Progress() const override;
+  IVxDemoRecorder *Recorder() const override { return DemoRecorder(); }
   void LockToolSwitching() { ToolSwitchingLocked = true; }
   void UnlockToolSwitching() { ToolSwitchingLocked = false; }
   bool IsToolSwitchingLocked() const { return ToolSwitchingLocked; }
@@ -108,6 +116,8 @@ class TVxGraphicsEditor : public TVxEditor,
   std::unique_ptr<TVxDocument> CreateDocument() override;
   bool AttachDocument(TVxDocument *doc, QWidget *&view) override;
   bool ExecuteSaveAsDialog(TVxDocument *doc) override;
+  bool RunOpenDialog(QString &name) override;
+  bool RunSaveDialog(const TVxFileFormatArray &formats, QString &name, int &filterIndex) override;
   int AskSaveChanges(const QString &name) override;
   void AddRecentFile(TVxDocument *doc) override;
   void SetPluginMode(bool on) override;

@@ -1,4 +1,4 @@
-#include "framework/VxMethodList.h"
+#include "base/VxMethodList.h"
 
 int32_t TVxMethodList::Add(const TVxMethod &method) {
   Items.push_back(method);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "framework/VxTypes.h"
+#include "base/VxTypes.h"
 
 namespace {
 

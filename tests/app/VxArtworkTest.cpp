@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "support/UiFixture.h"
-#include "framework/CommonData.h"
+#include "app/CommonData.h"
 #include "framework/VxCursors.h"
 
 namespace {

@@ -1,5 +1,6 @@
-#include "framework/CommonData.h"
+#include "app/CommonData.h"
 
+#include "framework/VxApplication.h"
 #include "framework/VxProgressMeter.h"
 
 TCommonDataModule *CommonDataModule = nullptr;
@@ -17,6 +18,8 @@ TCommonDataModule::TCommonDataModule(QObject *owner) : QObject(owner) {
   New24TBXImageList->setObjectName(QStringLiteral("New24TBXImageList"));
   New24TBXImageList->LoadSvgResources(QStringLiteral(":/icons/24"), ImageCount);
   if (!CommonDataModule) CommonDataModule = this;
+  if (TVxApplication *application = Application())
+    if (!application->CommonImages()) application->SetCommonImages(New24TBXImageList);
 }
 
 TCommonDataModule::~TCommonDataModule() {
