@@ -8,7 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "documents/VxGraphicsDocument.h"
+#include "documents/VxCommandHistory.h"
+#include "documents/VxEditModel.h"
+#include "documents/VxGraphicsCommandState.h"
 
 namespace {
 
@@ -25,18 +27,19 @@ void CommandState(benchmark::State &state) {
   const auto imageWidth = static_cast<int32_t>(state.range(0));
   const auto imageHeight = static_cast<int32_t>(state.range(1));
   const auto side = static_cast<int32_t>(state.range(2));
-  TVxGraphicsDocument document(nullptr);
-  document.Image.SetSize(imageWidth, imageHeight, PixelFormat24);
-  document.UpdateBackup();
-  const TVxRect rect = side > 0 ? TVxRect{0, 0, side, side} : document.WorkingArea();
+  TVxCommandHistoryList history;
+  TVxEditModel model(history);
+  model.Image.SetSize(imageWidth, imageHeight, PixelFormat24);
+  model.UpdateBackup();
+  const TVxRect rect = side > 0 ? TVxRect{0, 0, side, side} : model.WorkingArea();
   long before = ResidentBytes();
   int64_t kept = 0;
   for (auto _ : state) {
-    auto made = NewCommandState<TVxGraphicsCommandState>(nullptr, rect, &document);
+    auto made = NewCommandState<TVxGraphicsCommandState>(nullptr, rect, &model);
     benchmark::DoNotOptimize(made.get());
     const long now = ResidentBytes();
     kept += now - before;
-    document.AddCommandState(std::move(made));
+    model.AddCommandState(std::move(made));
     before = ResidentBytes();
   }
   state.counters["resident_bytes"] =

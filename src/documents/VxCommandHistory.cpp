@@ -4,10 +4,12 @@ void TVxCommandHistoryList::DiscardRedo() {
   while (CanRedo()) States.pop_back();
 }
 
-void TVxCommandHistoryList::Push(std::unique_ptr<TVxCommandState> state) {
+bool TVxCommandHistoryList::Push(std::unique_ptr<TVxCommandState> state) {
+  if (!state || !state->IsComplete()) return false;
   DiscardRedo();
   States.push_back(std::move(state));
   ++Position;
+  return true;
 }
 
 void TVxCommandHistoryList::Undo() {

@@ -13,6 +13,10 @@ class TVxCommandState {
   virtual ~TVxCommandState() = default;
   virtual void Undo() = 0;
   virtual void Redo() = 0;
+  // False when the state could not keep what its Undo and Redo need (memory
+  // ran out while it took its copies). Such a step would undo to the wrong
+  // image, so the history never takes it.
+  virtual bool IsComplete() const { return true; }
 };
 
 class TVxCommandHistoryList {
@@ -20,7 +24,9 @@ class TVxCommandHistoryList {
   // Frees the redoable states, newest first.
   void DiscardRedo();
   // Drops the redoable states, then appends state as the newest applied one.
-  void Push(std::unique_ptr<TVxCommandState> state);
+  // A null or incomplete state is refused: false, and nothing changes (the
+  // redoable states stay as well).
+  bool Push(std::unique_ptr<TVxCommandState> state);
   bool CanUndo() const { return Position > 0; }
   bool CanRedo() const { return Position < Count(); }
   void Undo();

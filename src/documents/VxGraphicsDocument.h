@@ -1,7 +1,8 @@
 #pragma once
-// The image document: the working image, the original as opened, the backup
-// of the last commit and the metadata; the edit protocol of the tools; the
-// whole-image geometry operations; and the undo steps of image changes.
+// The image document: an edit model (the working image, the original as
+// opened, the backup of the last commit, the edit protocol of the tools and
+// the whole-image geometry operations) with the metadata, the view and the
+// tools around it.
 
 #include <QObject>
 #include <QPointer>
@@ -10,9 +11,11 @@
 #include <memory>
 #include <vector>
 
-#include "documents/VxEditor.h"
 #include "base/VxProperties.h"
 #include "base/VxTypes.h"
+#include "documents/VxEditModel.h"
+#include "documents/VxEditor.h"
+#include "documents/VxGraphicsCommandState.h"
 #include "imaging/VxBitmap.h"
 #include "imaging/VxMapMode.h"
 #include "imaging/VxPixels.h"
@@ -40,8 +43,9 @@ class IVxGraphicsDocumentView {
 
 // What an image document tells every tool. Every application component that
 // implements it counts as a tool, in creation order. A tool is also what
-// opens edits and makes command states.
-class IVxGraphicsDocumentClient {
+// opens edits and makes command states; EndEdit (from IVxEditOwner) is the
+// document asking it to commit its open edit.
+class IVxGraphicsDocumentClient : public IVxEditOwner {
  public:
   virtual void DocumentOpened(TVxGraphicsDocument *document) = 0;
   virtual void DocumentClosing(TVxGraphicsDocument *document) = 0;
@@ -56,8 +60,6 @@ class IVxGraphicsDocumentClient {
   // tool changed rect of document (a command state made, undone or redone).
   virtual void ImageAreaChanged(TVxGraphicsDocument *document, IVxGraphicsDocumentClient *tool,
                                 const TVxRect &rect) = 0;
-  // Asked by the document to commit the tool's open edit.
-  virtual void EndEdit() = 0;
   // The image was given a new pixel surface while this tool is current.
   virtual void SetImagePixels(TVxPixels *pixels) = 0;
 
@@ -85,33 +87,44 @@ class IVxGraphicsDocumentHost {
 // while no image view exists in the program.
 IVxGraphicsDocumentView *CreateGraphicsDocumentView(TVxGraphicsDocument &document);
 
-class TVxGraphicsDocument : public TVxDocument {
+class TVxGraphicsDocument : public TVxDocument, private IVxEditModelEvents {
   Q_OBJECT
+  // First: the pixel names below refer into it.
+  TVxEditModel FModel;
+
  public:
   explicit TVxGraphicsDocument(TVxEditor *editor);
   ~TVxGraphicsDocument() override;
 
-  TVxLTBitmap Image;
-  TVxLTBitmap Original;
-  TVxPixelBuffer Backup;
+  // The pixel side, which the document wraps; the undo steps work on it.
+  TVxEditModel &Model() { return FModel; }
+  const TVxEditModel &Model() const { return FModel; }
+
+  TVxLTBitmap &Image;
+  TVxLTBitmap &Original;
+  TVxPixelBuffer &Backup;
   TVxGraphicsDocumentProperties Properties;
   // Read from a plug-in exchange file (not merely an image of format -1).
   bool ReadFromExchangeFile = false;
 
   // Null while the bitmap is empty.
-  TVxPixels *ImagePixels() const { return Image.Pixels(); }
-  TVxPixels *OriginalPixels() const { return Original.Pixels(); }
+  TVxPixels *ImagePixels() const { return FModel.ImagePixels(); }
+  TVxPixels *OriginalPixels() const { return FModel.OriginalPixels(); }
   // The image bounds.
-  TVxRect WorkingArea() const { return Image.BoundsRect(); }
+  TVxRect WorkingArea() const { return FModel.WorkingArea(); }
 
-  bool IsEditing() const { return EditActive; }
-  IVxGraphicsDocumentClient *EditTool() const { return FEditTool; }
-  const TVxRect &ChangedRect() const { return FChangedRect; }
+  bool IsEditing() const { return FModel.IsEditing(); }
+  IVxGraphicsDocumentClient *EditTool() const;
+  // Always inside the image.
+  const TVxRect &ChangedRect() const { return FModel.ChangedRect(); }
 
   // The image view, or null when none was made.
   IVxGraphicsDocumentView *GraphicsView() const;
 
   QWidget *CreateView() override;
+  // Every tool hears DocumentClosing and ends or cancels its open edit; an
+  // edit still open after that is committed, so no tool is left editing a
+  // document that is about to be freed.
   void PrepareClose() override;
   void BeforeSave() override;
   void DocumentOpened() override;
@@ -123,15 +136,18 @@ class TVxGraphicsDocument : public TVxDocument {
   void EndToolEdit(const void *sender);
   // Closes the edit and forgets its tool; nothing is committed.
   void ResetToolEdit();
+  // Grows (or, with replace, sets) the changed rectangle by the part of rect
+  // inside the image, and repaints that part.
   void AddChangedRect(const TVxRect &rect, bool replace);
   // Repaints rect (image coordinates) in the view, if there is one.
   void InvalidateImageRect(const TVxRect &rect);
-  // Backup := copy of Image.
+  // Backup := copy of Image; false (the old backup kept) when memory ran out.
   bool UpdateBackup();
   // Document bounds and scroll range of the view, image size in the status bar.
   void Refresh();
 
-  // Each changes Image and Original alike, then the backup and the view.
+  // Each changes Image and Original alike, then the backup and the view; when
+  // memory for the new backup is refused nothing changes.
   bool RotateLeft();
   bool RotateRight();
   bool FlipHorizontal();
@@ -151,7 +167,8 @@ class TVxGraphicsDocument : public TVxDocument {
   void NotifyAfterUndo();
   void NotifyBeforeRedo();
   void NotifyAfterRedo();
-  void AddCommandState(std::unique_ptr<TVxCommandState> state);
+  // False when the state is incomplete (memory ran out) and was dropped.
+  bool AddCommandState(std::unique_ptr<TVxCommandState> state);
 
   // Every tool of the application, in creation order.
   static std::vector<IVxGraphicsDocumentClient *> Tools();
@@ -161,50 +178,22 @@ class TVxGraphicsDocument : public TVxDocument {
   virtual IVxGraphicsDocumentView *NewGraphicsView();
 
  private:
-  void AfterGeometryChange();
-  bool ApplyToBoth(bool (TVxLTBitmap::*operation)());
+  // IVxEditModelEvents
+  void ImageAreaChanged(IVxEditOwner *owner, const TVxRect &rect) override;
+  void ImageRectChanged(const TVxRect &rect) override { InvalidateImageRect(rect); }
+  void ImageModified() override { SetSaved(false); }
+  void GeometryChanged() override { Refresh(); }
+
   template <class F>
   void ForEachTool(F &&f);
 
-  bool EditActive = false;
-  IVxGraphicsDocumentClient *FEditTool = nullptr;
-  TVxRect FChangedRect;
   IVxGraphicsDocumentView *FGraphicsView = nullptr;
 };
 
-// An undo step of an image change. States are made in two steps: construct,
-// then Create, which geometry tools override for their own states.
-class TVxCustomGraphicsCommandState : public TVxCommandState {
- public:
-  void Undo() override;
-  void Redo() override;
-  // Stores the three values and tells every tool the area changed.
-  virtual void Create(IVxGraphicsDocumentClient *tool, const TVxRect &rect,
-                      TVxGraphicsDocument *document);
-
-  IVxGraphicsDocumentClient *Tool = nullptr;
-  TVxGraphicsDocument *Document = nullptr;
-  TVxRect Rect;
-};
-
-// The state class's constructor and Create in one.
+// A state of class TState over document's model.
 template <class TState>
 std::unique_ptr<TState> NewCommandState(IVxGraphicsDocumentClient *tool, const TVxRect &rect,
                                         TVxGraphicsDocument *document) {
-  auto state = std::make_unique<TState>();
-  state->Create(tool, rect, document);
-  return state;
+  return NewCommandState<TState>(static_cast<IVxEditOwner *>(tool), rect,
+                                 document ? &document->Model() : nullptr);
 }
-
-// The pixels of one rectangle before (from Backup) and after (from Image)
-// a retouching change.
-class TVxGraphicsCommandState : public TVxCustomGraphicsCommandState {
- public:
-  void Create(IVxGraphicsDocumentClient *tool, const TVxRect &rect,
-              TVxGraphicsDocument *document) override;
-  void Undo() override;
-  void Redo() override;
-
-  TVxPixelBuffer Before;
-  TVxPixelBuffer After;
-};

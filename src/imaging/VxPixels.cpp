@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "platform/PageAllocator.h"
 
@@ -121,4 +122,16 @@ void TVxPixelBuffer::Clear() {
   Bits = nullptr;
   Left = Top = Width = Height = Stride = 0;
   AllocatedBytesPerPixel = 0;
+}
+
+void TVxPixelBuffer::Swap(TVxPixelBuffer &other) noexcept {
+  std::swap(Bits, other.Bits);
+  std::swap(Left, other.Left);
+  std::swap(Top, other.Top);
+  std::swap(Width, other.Width);
+  std::swap(Height, other.Height);
+  std::swap(Stride, other.Stride);
+  std::swap(Format, other.Format);
+  std::swap(BytesPerPixel, other.BytesPerPixel);
+  std::swap(AllocatedBytesPerPixel, other.AllocatedBytesPerPixel);
 }

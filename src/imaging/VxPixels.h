@@ -81,6 +81,9 @@ class TVxPixelBuffer : public TVxPixels {
   // The part of src that overlaps this buffer, at the same absolute coordinates.
   void Assign(const TVxPixels &src);
   void Clear();
+  // Exchanges blocks and geometry; lets a copy be built completely before it
+  // replaces the one in use.
+  void Swap(TVxPixelBuffer &other) noexcept;
 
  private:
   size_t BlockSize() const;

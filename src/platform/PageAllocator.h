@@ -17,4 +17,12 @@ void FreePages(void *block, size_t size) noexcept;
 // instead of reserving address space that could never be touched.
 constexpr size_t MaxPageBlock = size_t(1) << 36;  // 64 GiB
 
+// Fault seam for tests: after `after` more non-empty requests succeed, the
+// next `count` fail as if the system had refused them; a count of 0 ends it.
+// Lets a test run out of memory at an exact step, which an address-space
+// limit on the process cannot do.
+void FailNextPageAllocations(int count, int after = 0) noexcept;
+// How many refusals set by FailNextPageAllocations are still to come.
+int PendingPageAllocationFailures() noexcept;
+
 }  // namespace platform

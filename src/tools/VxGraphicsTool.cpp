@@ -7,8 +7,9 @@
 #include <algorithm>
 
 #include "demo/VxDemoRecorder.h"
-#include "tools/VxToolHost.h"
 #include "framework/VxMainForm.h"
+#include "settings/VxLocalizer.h"
+#include "tools/VxToolHost.h"
 #include "tools/VxToolPanel.h"
 #include "views/VxGraphicsView.h"
 
@@ -118,19 +119,12 @@ void TVxGraphicsTool::BeginEdit(TVxGraphicsView *view) {
 
 void TVxGraphicsTool::CommitChanges() {
   TVxGraphicsDocument *document = EditDocument;
-  if (!document) return;
-  const TVxRect changed = document->ChangedRect();
-  if (changed.IsEmpty()) return;
-  document->AddCommandState(NewCommandState<TVxGraphicsCommandState>(this, changed, document));
-  TVxPixels *image = document->ImagePixels();
-  if (!image) return;
-  TVxPixelBuffer &backup = document->Backup;
-  if (backup.Bits && backup.Format == image->Format && backup.GetBounds() == image->GetBounds()) {
-    const TVxRect area = IntersectRect(changed, image->GetBounds());
-    if (!area.IsEmpty()) CopyPixelRows(backup, *image, area);
-  } else {
-    document->UpdateBackup();
-  }
+  if (!document || document->Model().CommitChanges(this)) return;
+  // The step could not keep its pixels: the model put the image back and
+  // closed the edit, and the user must know the change is gone.
+  if (EditView) EditView->update();
+  if (TVxApplication *application = Application())
+    application->MessageBox(QString::fromStdU16String(LocalizedString(5410)), 16);
 }
 
 void TVxGraphicsTool::ClearEditFields() {
@@ -152,16 +146,15 @@ void TVxGraphicsTool::EndEdit() {
 void TVxGraphicsTool::CancelEdit() {
   TVxGraphicsDocument *document = EditDocument;
   if (document && document->IsEditing()) {
-    TVxPixels *image = document->ImagePixels();
-    const TVxPixelBuffer &backup = document->Backup;
-    if (image && backup.Bits && image->Bits && backup.Format == image->Format) {
-      const TVxRect overlap = IntersectRect(image->GetBounds(), backup.GetBounds());
-      if (!overlap.IsEmpty()) CopyPixelRows(*image, backup, overlap);
-    }
+    document->Model().RestoreFromBackup();
     if (EditView) EditView->update();
     document->ResetToolEdit();
   }
   ClearEditFields();
+}
+
+void TVxGraphicsTool::DocumentClosing(TVxGraphicsDocument *document) {
+  if (document && EditDocument == document) EndEdit();
 }
 
 void TVxGraphicsTool::DocumentOpened(TVxGraphicsDocument *) {

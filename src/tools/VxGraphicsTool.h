@@ -73,7 +73,9 @@ class TVxGraphicsTool : public TVxModuleWithControls,
   virtual void RemoveControl(TVxGraphicsToolControl *control);
   // A new input object in view when the tool has a control class; null otherwise.
   virtual TVxGraphicsToolControl *CreateControl(TVxGraphicsView *view);
-  // One undo step over the document's changed rectangle; the backup catches up.
+  // One undo step over the document's changed rectangle; the backup catches
+  // up. When memory for the step runs out the edit is cancelled instead and
+  // the user is told.
   virtual void CommitChanges();
   // Opens an edit on view's document; an edit still open there is committed
   // by its tool first.
@@ -84,9 +86,12 @@ class TVxGraphicsTool : public TVxModuleWithControls,
   // Puts the backup back into the image; no undo step.
   virtual void CancelEdit();
 
-  // Document notifications; all but DocumentOpened do nothing here.
+  // Document notifications; all but DocumentOpened and DocumentClosing do
+  // nothing here.
   void DocumentOpened(TVxGraphicsDocument *document) override;
-  void DocumentClosing(TVxGraphicsDocument *) override {}
+  // Commits an edit still open on document, which is about to be freed.
+  // Tools whose open edit is not worth a step cancel it instead.
+  void DocumentClosing(TVxGraphicsDocument *document) override;
   void BeforeSave(TVxGraphicsDocument *) override {}
   void BeforeUndo(TVxCommandState *) override {}
   void BeforeRedo(TVxCommandState *) override {}

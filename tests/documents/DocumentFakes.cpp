@@ -82,12 +82,8 @@ void TFakeTool::EndEdit() {
   TVxGraphicsDocument *document = EditDocument;
   EditDocument = nullptr;
   if (!document) return;
-  const TVxRect rect = document->ChangedRect();
-  CommittedRects.push_back(rect);
-  if (!rect.IsEmpty()) {
-    document->AddCommandState(NewCommandState<TVxGraphicsCommandState>(this, rect, document));
-    document->Backup.CopyRect(rect.Left, rect.Top, *document->ImagePixels(), rect);
-  }
+  CommittedRects.push_back(document->ChangedRect());
+  document->Model().CommitChanges(this);
   if (document->IsEditing()) document->EndToolEdit(this);
 }
 

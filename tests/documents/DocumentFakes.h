@@ -77,8 +77,7 @@ class TFakeTool : public QObject, public IVxGraphicsDocumentClient {
   void AfterRedo(TVxCommandState *state) override { States.push_back(state); }
   void ImageAreaChanged(TVxGraphicsDocument *document, IVxGraphicsDocumentClient *tool,
                         const TVxRect &rect) override;
-  // Commits like a retouching tool: one state over the changed rectangle,
-  // then the backup catches up.
+  // Commits through the document's model, like a retouching tool.
   void EndEdit() override;
   void SetImagePixels(TVxPixels *pixels) override { GivenPixels = pixels; }
 

@@ -12,8 +12,10 @@ struct Step : TVxCommandState {
   ~Step() override { Log += "~" + Name + " "; }
   void Undo() override { Log += "u" + Name + " "; }
   void Redo() override { Log += "r" + Name + " "; }
+  bool IsComplete() const override { return Complete; }
   std::string Name;
   std::string &Log;
+  bool Complete = true;
 };
 
 TEST(CommandHistory, UndoAndRedoMoveThePositionAndCallTheRightState) {
@@ -50,6 +52,22 @@ TEST(CommandHistory, PushAfterTwoUndosFreesTheUndoneStatesNewestFirst) {
   EXPECT_EQ(history.Count(), 2);
   EXPECT_FALSE(history.CanRedo());
   EXPECT_EQ(history.LastDone(), history.At(1));
+}
+
+TEST(CommandHistory, AnIncompleteStateIsRefusedAndTheRedoableStatesStay) {
+  std::string log;
+  TVxCommandHistoryList history;
+  for (const char *name : {"A", "B"}) history.Push(std::make_unique<Step>(name, log));
+  history.Undo();
+  log.clear();
+  auto empty = std::make_unique<Step>("E", log);
+  empty->Complete = false;
+  EXPECT_FALSE(history.Push(std::move(empty)));
+  EXPECT_FALSE(history.Push(nullptr));
+  EXPECT_EQ(log, "~E ");
+  EXPECT_EQ(history.Count(), 2);
+  EXPECT_EQ(history.GetPosition(), 1);
+  EXPECT_TRUE(history.CanRedo());
 }
 
 }  // namespace

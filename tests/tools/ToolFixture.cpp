@@ -34,7 +34,8 @@ void TLogTool::Paint(const TVxRect &rect, uint8_t value) {
       uint8_t *p = image->PixelAddress(x, y);
       p[0] = p[1] = p[2] = value;
     }
-  if (!area.IsEmpty()) AddChangedRect(area, false);
+  // Like a brush, it reports its whole stamp, wherever the image ends.
+  AddChangedRect(rect, false);
 }
 
 void ToolTest::SetUp() {

@@ -15,7 +15,8 @@
 namespace tooltest {
 
 // Logs activation into a shared log and paints solid rectangles through the
-// edit protocol, like a retouching tool would.
+// edit protocol, like a retouching tool would; committing, cancelling and
+// ending edits are the base tool's own.
 class TLogTool : public TVxGraphicsTool {
  public:
   TLogTool(QObject *owner, std::string name, std::vector<std::string> *log);

@@ -2,14 +2,27 @@
 
 #include <QTest>
 #include <QToolBar>
+#include <functional>
+#include <random>
 
 #include "ToolFixture.h"
+#include "platform/PageAllocator.h"
+#include "settings/VxLocalizer.h"
 #include "support/FakeRecorder.h"
 #include "views/VxGraphicsView.h"
 
 namespace {
 
 using tooltest::TLogTool;
+
+std::vector<uint8_t> PixelsOf(const TVxPixels &pixels) {
+  std::vector<uint8_t> bytes;
+  for (int32_t y = pixels.Top; y < pixels.Top + pixels.Height; ++y) {
+    const uint8_t *row = pixels.PixelAddress(pixels.Left, y);
+    bytes.insert(bytes.end(), row, row + pixels.Width * pixels.BytesPerPixel);
+  }
+  return bytes;
+}
 
 class GraphicsToolTest : public tooltest::ToolTest {
  protected:
@@ -18,6 +31,10 @@ class GraphicsToolTest : public tooltest::ToolTest {
     A = AddTool("Alpha");
     B = AddTool("Beta");
     ASSERT_NE(Open(CopySample("a.png")), nullptr);
+  }
+  void TearDown() override {
+    platform::FailNextPageAllocations(0);
+    ToolTest::TearDown();
   }
   TLogTool *A = nullptr;
   TLogTool *B = nullptr;
@@ -55,6 +72,7 @@ TEST_F(GraphicsToolTest, AnEditThatTouchedNoPixelLeavesNoState) {
   A->BeginEdit(View());
   EXPECT_TRUE(Document()->IsEditing());
   A->Paint({-50, -50, -10, -10}, 0);  // wholly outside the image
+  EXPECT_TRUE(Document()->ChangedRect().IsEmpty());
   A->EndEdit();
   EXPECT_EQ(Document()->History().Count(), 0);
   EXPECT_FALSE(Document()->IsEditing());
@@ -79,6 +97,136 @@ TEST_F(GraphicsToolTest, CommitMakesOneUndoableStateAndTheBackupCatchesUp) {
   EXPECT_EQ(*Document()->Backup.PixelAddress(12, 12), 7);
   Editor->UndoClick();
   EXPECT_EQ(*Document()->ImagePixels()->PixelAddress(12, 12), before);
+}
+
+// A stroke over the image's edge: the step covers only the part inside, so
+// its undo never reaches for pixels that do not exist.
+TEST_F(GraphicsToolTest, AStepOverTheImagesEdgeKeepsOnlyTheInside) {
+  const std::vector<uint8_t> before = PixelsOf(*Document()->ImagePixels());
+  A->Paint({500, -8, 530, 6}, 3);
+  A->EndEdit();
+  ASSERT_EQ(Document()->History().Count(), 1);
+  auto *state = static_cast<TVxGraphicsCommandState *>(Document()->History().LastDone());
+  EXPECT_EQ(state->Rect, (TVxRect{500, 0, 512, 6}));
+  EXPECT_EQ(state->Before.GetBounds(), state->Rect);
+  Editor->UndoClick();
+  EXPECT_EQ(PixelsOf(*Document()->ImagePixels()), before);
+}
+
+// Random edits by two tools, undos and redos through the editor, and new
+// edits after undos, checked against full copies of the image.
+TEST_F(GraphicsToolTest, RandomEditUndoRedoSequencesMatchFullCopies) {
+  ASSERT_TRUE(Document()->Crop({0, 0, 40, 30}));
+  std::mt19937 random(20240611);
+  std::vector<std::vector<uint8_t>> model{PixelsOf(*Document()->ImagePixels())};
+  size_t position = 0;
+  const auto pick = [&](int lo, int hi) {
+    return std::uniform_int_distribution<int>(lo, hi)(random);
+  };
+  for (int step = 0; step < 600; ++step) {
+    const int action = pick(0, 9);
+    if (action < 5) {
+      TLogTool *tool = pick(0, 1) ? A : B;
+      const int left = pick(-8, 39), top = pick(-8, 29);
+      const TVxRect rect{left, top, left + pick(1, 12), top + pick(1, 12)};
+      TVxRect painted = rect;
+      tool->Paint(rect, static_cast<uint8_t>(pick(0, 255)));
+      if (pick(0, 2) == 0) {  // sometimes a second area within the same edit
+        painted = rect.Offset(pick(-3, 3), pick(-3, 3));
+        tool->Paint(painted, static_cast<uint8_t>(step));
+      }
+      // Half the edits are ended by their tool, half by the other tool's
+      // next edit, which makes the document ask for the commit.
+      if (pick(0, 1)) {
+        tool->EndEdit();
+      } else {
+        TLogTool *other = tool == A ? B : A;
+        other->BeginEdit(View());
+        other->CancelEdit();
+      }
+      ASSERT_EQ(tool->EditDocument, nullptr) << step;
+      // An edit wholly outside the image leaves no step.
+      const TVxRect area = Document()->WorkingArea();
+      if (!IntersectRect(rect, area).IsEmpty() || !IntersectRect(painted, area).IsEmpty()) {
+        model.resize(position + 1);
+        model.push_back(PixelsOf(*Document()->ImagePixels()));
+        ++position;
+      }
+    } else if (action < 8) {
+      if (position > 0) --position;
+      Editor->UndoClick();
+    } else {
+      if (position + 1 < model.size()) ++position;
+      Editor->RedoClick();
+    }
+    ASSERT_EQ(Document()->History().GetPosition(), static_cast<int32_t>(position)) << step;
+    ASSERT_EQ(Document()->History().Count() + 1, static_cast<int32_t>(model.size())) << step;
+    ASSERT_EQ(PixelsOf(*Document()->ImagePixels()), model[position]) << step;
+    ASSERT_EQ(PixelsOf(Document()->Backup), model[position]) << step;
+  }
+}
+
+// Memory for the step runs out at the commit: the change is cancelled, the
+// user is told, and the history is as before.
+TEST_F(GraphicsToolTest, AStepThatCannotBeKeptIsCancelledAndTheUserIsTold) {
+  A->Paint({0, 0, 4, 4}, 1);
+  A->EndEdit();
+  Editor->UndoClick();
+  const std::vector<uint8_t> before = PixelsOf(*Document()->ImagePixels());
+  Document()->SetSaved(true);
+  A->Paint({10, 10, 20, 20}, 7);
+  platform::FailNextPageAllocations(1);
+  A->EndEdit();
+  EXPECT_EQ(Messages, QStringList{QString::fromStdU16String(LocalizedString(5410))});
+  EXPECT_EQ(PixelsOf(*Document()->ImagePixels()), before);
+  EXPECT_EQ(PixelsOf(Document()->Backup), before);
+  EXPECT_FALSE(Document()->IsEditing());
+  EXPECT_EQ(A->EditDocument, nullptr);
+  EXPECT_TRUE(Document()->IsSaved());
+  EXPECT_EQ(Document()->History().Count(), 1);
+  EXPECT_TRUE(Editor->CanRedo());
+}
+
+// A document closed, replaced or browsed away from while a tool holds an
+// edit open: the edit is committed before the document goes (so the save
+// question sees it), and the tool keeps nothing of the freed document. The
+// sanitizer build runs this for the use after free it once was.
+TEST_F(GraphicsToolTest, ClosingOpeningOrBrowsingWithAnEditOpenEndsTheEditFirst) {
+  const std::filesystem::path first = CopySample("a.png");
+  const std::filesystem::path second = CopySample("b.png");
+  CopySample("c.png");
+  ASSERT_NE(Open(first), nullptr);  // the folder now holds three photographs
+  MessageAnswer = IdNo;             // the save question: do not save
+  struct TCase {
+    const char *Name;
+    std::function<void()> Leave;
+  };
+  const TCase cases[] = {
+      {"close", [this] { Editor->CloseClick(); }},
+      {"open", [&] { Open(second); }},
+      {"next", [this] { Editor->NextImageClick(); }},
+      {"previous", [this] { Editor->PreviousImageClick(); }},
+  };
+  for (const TCase &c : cases) {
+    if (!Document()) {
+      ASSERT_NE(Open(first), nullptr);
+    }
+    A->Paint({10, 10, 20, 20}, 7);
+    Messages.clear();
+    c.Leave();
+    EXPECT_EQ(Messages.size(), 1) << c.Name;  // asked to save the committed edit
+    EXPECT_EQ(A->EditDocument, nullptr) << c.Name;
+    EXPECT_EQ(A->ImagePixels, nullptr) << c.Name;
+    A->EndEdit();
+    A->CancelEdit();
+    if (TVxGraphicsDocument *now = Document()) {
+      EXPECT_FALSE(now->IsEditing()) << c.Name;
+      B->Paint({0, 0, 3, 3}, 1);
+      B->EndEdit();
+      EXPECT_EQ(now->History().Count(), 1) << c.Name;
+      now->SetSaved(true);
+    }
+  }
 }
 
 TEST_F(GraphicsToolTest, CancelPutsTheBackupBackWithoutAState) {
