@@ -4,9 +4,9 @@
 #include <QMainWindow>
 #include <stdexcept>
 
-#include "editor/VxGraphicsEditor.h"
 #include "app/CommonData.h"
 #include "app/Model.h"
+#include "editor/VxGraphicsEditor.h"
 #include "framework/VxMainForm.h"
 #include "framework/VxProgressMeter.h"
 #include "support/UiFixture.h"
@@ -16,11 +16,17 @@
 
 namespace {
 
-using ProductAssemblyTest = uitest::UiTest;
+// The product assembled as the program entry does it.
+class ProductAssemblyTest : public uitest::UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    App->CreateForm(CommonDataModule);
+    App->CreateForm(Module);
+  }
+};
 
 TEST_F(ProductAssemblyTest, CreatesTheEditorThePanelAndTheSmallToolsInProductOrder) {
-  App->CreateForm(CommonDataModule);
-  App->CreateForm(Module);
   std::vector<std::string> order;
   for (int i = 0; i < App->ComponentCount(); ++i) {
     QObject *component = App->Component(i);
@@ -30,19 +36,29 @@ TEST_F(ProductAssemblyTest, CreatesTheEditorThePanelAndTheSmallToolsInProductOrd
     if (qobject_cast<TVxOriginalImageTool *>(component)) order.push_back("original");
   }
   EXPECT_EQ(order, (std::vector<std::string>{"editor", "hand", "panel", "original"}));
-  // The editor made the main window, with the tool panel on its right.
+}
+
+TEST_F(ProductAssemblyTest, TheEditorMakesTheMainWindowWithAWrappingToolPanelOnItsRight) {
   TMainForm *form = MainForm();
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(App->MainWindow(), form);
   EXPECT_EQ(form->dockWidgetArea(ToolPanel()->Panel), Qt::RightDockWidgetArea);
   EXPECT_TRUE(ToolPanel()->ToolbarWraps());
+}
+
+TEST_F(ProductAssemblyTest, TheDemonstrationsAreLookedForInTheDemoFolder) {
   EXPECT_TRUE(GraphicsEditor()->DemoFolder.endsWith("Demo/"));
-  // The original-image button follows a separator on the standard toolbar.
+}
+
+TEST_F(ProductAssemblyTest, TheOriginalImageButtonFollowsASeparatorOnTheStandardToolbar) {
   const QList<QAction *> items = GraphicsEditor()->StandardToolbar->actions();
   ASSERT_GE(items.size(), 2);
   EXPECT_TRUE(items[items.size() - 2]->isSeparator());
+}
 
-  // The progress meter is the status bar's last panel, 200 wide, at rest.
+TEST_F(ProductAssemblyTest, TheProgressMeterIsTheStatusBarsLastPanel200WideAndAtRest) {
+  TMainForm *form = MainForm();
+  ASSERT_NE(form, nullptr);
   QProgressBar *bar = CommonDataModule->ProgressMeter()->Bar();
   ASSERT_NE(bar, nullptr);
   const QList<QProgressBar *> bars = form->StatusBar->findChildren<QProgressBar *>();
@@ -53,11 +69,14 @@ TEST_F(ProductAssemblyTest, CreatesTheEditorThePanelAndTheSmallToolsInProductOrd
   for (QLabel *panel : GraphicsEditor()->StatusPanels)
     EXPECT_LT(panel->geometry().right(), bar->geometry().left());
   EXPECT_EQ(bar->width(), 200);
-  auto atRest = [&] { return bar->value() == 0 && bar->maximum() > bar->minimum(); };
-  EXPECT_TRUE(atRest());  // empty, not a busy indicator
+  // Empty, not a busy indicator.
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_GT(bar->maximum(), bar->minimum());
+}
 
-  // A run counts its steps, never past the maximum, and ends at rest even
-  // when the work fails.
+TEST_F(ProductAssemblyTest, AProgressRunNeverCountsPastItsMaximumAndEndsAtRestWhenWorkFails) {
+  QProgressBar *bar = CommonDataModule->ProgressMeter()->Bar();
+  ASSERT_NE(bar, nullptr);
   try {
     TVxProgressRun run(ProgressMeter(), 3);
     EXPECT_EQ(bar->maximum(), 3);
@@ -66,8 +85,11 @@ TEST_F(ProductAssemblyTest, CreatesTheEditorThePanelAndTheSmallToolsInProductOrd
     throw std::runtime_error("work failed");
   } catch (const std::runtime_error &) {
   }
-  EXPECT_TRUE(atRest());
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_GT(bar->maximum(), bar->minimum());
+}
 
+TEST_F(ProductAssemblyTest, TheModulesGoWithTheApplicationAndLaterProgressStepsAreHarmless) {
   App.reset();
   EXPECT_EQ(Module, nullptr);
   ProgressMeter().Step();  // nobody watches now: nothing happens
