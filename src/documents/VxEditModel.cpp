@@ -54,8 +54,10 @@ bool TVxEditModel::BackupMatchesImage() const {
 }
 
 bool TVxEditModel::CommitChanges(IVxEditOwner *owner) {
+  // Only the owner of the edit commits it: a tool that still remembers an
+  // edit that has been taken over must not commit another tool's changes.
   const TVxRect changed = IntersectRect(FChangedRect, WorkingArea());
-  if (changed.IsEmpty()) return true;
+  if (changed.IsEmpty() || owner != FEditOwner) return true;
   if (!AddCommandState(NewCommandState<TVxGraphicsCommandState>(owner, changed, this))) {
     RestoreFromBackup();
     ResetEdit();

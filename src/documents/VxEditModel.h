@@ -90,7 +90,8 @@ class TVxEditModel {
   void AddChangedRect(const TVxRect &rect, bool replace);
 
   // One undo step over the changed rectangle made by owner, then the backup
-  // catches up. Nothing happens when nothing changed. False when the step
+  // catches up. Nothing happens when nothing changed or owner does not own
+  // the (open or just ended) edit. False when the step
   // could not keep its pixels: then nothing is pushed, the image goes back
   // to the backup and the edit is closed as by a reset.
   bool CommitChanges(IVxEditOwner *owner);

@@ -122,7 +122,6 @@ void TVxGraphicsTool::CommitChanges() {
   if (!document || document->Model().CommitChanges(this)) return;
   // The step could not keep its pixels: the model put the image back and
   // closed the edit, and the user must know the change is gone.
-  if (EditView) EditView->update();
   if (TVxApplication *application = Application())
     application->MessageBox(QString::fromStdU16String(LocalizedString(5410)), 16);
 }

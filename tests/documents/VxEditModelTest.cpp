@@ -101,6 +101,9 @@ TEST_F(EditModelTest, ASecondEditAsksTheFirstOwnerToCommitAndAResetForgetsTheOwn
   EXPECT_EQ(static_cast<TVxGraphicsCommandState *>(History.At(0))->Rect, (TVxRect{2, 2, 8, 7}));
   EXPECT_EQ(Model.EditOwner(), &Second);
   EXPECT_EQ(Model.ChangedRect(), (TVxRect{10, 10, 12, 12}));
+  // Only the owner commits an edit.
+  EXPECT_TRUE(Model.CommitChanges(&First));
+  EXPECT_EQ(History.Count(), 1);
 
   // Ending without asking: the owner is not called and stays recorded.
   Model.EndEdit(false);
