@@ -9,7 +9,6 @@
 int main(int argc, char **argv) {
   QApplication toolkit(argc, argv);
   TVxApplication application;
-  application.Initialize();
   application.SetTitle(QStringLiteral("Velora"));
   application.CreateForm(CommonDataModule);
   application.CreateForm(Module);

@@ -6,20 +6,13 @@
 #include <algorithm>
 #include <variant>
 
+#include "base/VxProperties.h"
 #include "demo/VxDemoRecorder.h"
 #include "framework/VxApplication.h"
 #include "framework/VxMainForm.h"
-#include "base/VxProperties.h"
-#include "settings/VxLocalizer.h"
+#include "framework/VxText.h"
 
 namespace {
-
-QString Text(int32_t number) { return QString::fromStdU16String(LocalizedString(number)); }
-
-QString Formatted(int32_t number, const QString &value) {
-  const std::u16string text = value.toStdU16String();
-  return QString::fromStdU16String(FormatLocalized(LocalizedString(number), {text}));
-}
 
 // A script argument as text: strings as they are, numbers written out.
 QString ParamText(const TVxProperties &params, int32_t index) {
@@ -205,19 +198,19 @@ void TVxEditor::Localize() {
   SaveAsMenuItem->setText(Text(16) + ellipsis);
   CloseMenuItem->setText(Text(13));
   StandardToolbar->setWindowTitle(Text(162));
-  const auto hint = [](QAction *button, int32_t number) {
-    button->setText(Text(number));
-    button->setToolTip(Text(number));
+  const auto hint = [](QAction *button, const QString &text) {
+    button->setText(text);
+    button->setToolTip(text);
   };
-  hint(OpenToolButton, 12);
-  hint(SaveToolButton, 16);
+  hint(OpenToolButton, Text(12));
+  hint(SaveToolButton, Text(16));
   EditMenuItem->setTitle(Text(24));
   UndoMenuItem->setText(Text(25));
   UndoAllMenuItem->setText(Text(168));
   RedoMenuItem->setText(Text(26));
   RedoAllMenuItem->setText(Text(169));
-  hint(UndoToolButton, 25);
-  hint(RedoToolButton, 26);
+  hint(UndoToolButton, Text(25));
+  hint(RedoToolButton, Text(26));
 }
 
 void TVxEditor::LoadSettings(TVxSDFReader &reader) {
@@ -372,11 +365,15 @@ bool TVxEditor::ExecuteSaveAsDialog(TVxDocument *doc) {
 }
 
 int TVxEditor::AskSaveChanges(const QString &name) {
-  return Application() ? Application()->MessageBox(Formatted(94, name), 51) : IdCancel;
+  return Application()
+             ? Application()->MessageBox(FormattedText(94, name), MbYesNoCancel | MbIconWarning)
+             : IdCancel;
 }
 
 int TVxEditor::AskOverwrite(const QString &name) {
-  return Application() ? Application()->MessageBox(Formatted(164, name), 52) : IdNo;
+  return Application()
+             ? Application()->MessageBox(FormattedText(164, name), MbYesNo | MbIconWarning)
+             : IdNo;
 }
 
 void TVxEditor::CloseQuery(QObject *, bool &canClose) {
@@ -457,7 +454,7 @@ bool TVxEditor::OpenFile(const QString &name, TVxDocument *&doc, bool addToRecen
     return true;
   }
   created.reset();
-  if (Application()) Application()->MessageBox(Formatted(1030, name), 16);
+  if (Application()) Application()->MessageBox(FormattedText(1030, name), MbOk | MbIconError);
   return false;
 }
 

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "settings/VxLocalizer.h"
+#include "framework/VxText.h"
 
 bool TVxFileFormats::GetFileInfo(const QString &, std::unique_ptr<TVxFileInfo> &) const {
   return false;
@@ -28,9 +28,8 @@ void TVxFileFormats::GetOpenFormats(TVxFileFormatArray &formats) const {
       masks << info->Mask;
     }
   }
-  formats.push_back({0, QString::fromStdU16String(LocalizedString(146)), masks.join(u';'), {}});
-  formats.push_back(
-      {0, QString::fromStdU16String(LocalizedString(147)), QStringLiteral("*.*"), {}});
+  formats.push_back({0, Text(146), masks.join(u';'), {}});
+  formats.push_back({0, Text(147), QStringLiteral("*.*"), {}});
 }
 
 int32_t TVxFileFormats::IndexOfId(int32_t id) const {

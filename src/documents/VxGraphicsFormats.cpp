@@ -7,15 +7,15 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/VxTypes.h"
 #include "documents/VxGraphicsDocument.h"
 #include "documents/VxJPEGOptions.h"
 #include "framework/VxApplication.h"
 #include "framework/VxCursors.h"
-#include "base/VxTypes.h"
+#include "framework/VxText.h"
 #include "imaging/VxColour.h"
 #include "imaging/codecs/VxImage.h"
 #include "plugin/ExchangeFile.h"
-#include "settings/VxLocalizer.h"
 
 namespace {
 
@@ -61,8 +61,6 @@ int32_t FormatOf(TVxRawFormat raw) {
 }
 
 std::filesystem::path PathOf(const QString &name) { return {name.toStdU16String()}; }
-
-QString Text(int number) { return QString::fromStdU16String(LocalizedString(number)); }
 
 // A metadata text item as the file stores it: 8-bit characters up to the
 // first zero.

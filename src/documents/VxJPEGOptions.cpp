@@ -16,7 +16,7 @@
 #include <optional>
 
 #include "framework/VxApplication.h"
-#include "settings/VxLocalizer.h"
+#include "framework/VxText.h"
 
 namespace {
 
@@ -24,8 +24,6 @@ TVxJPEGOptionsForm::TAnswerer &Answerer() {
   static TVxJPEGOptionsForm::TAnswerer answerer;
   return answerer;
 }
-
-QString Text(int number) { return QString::fromStdU16String(LocalizedString(number)); }
 
 // A whole number, however large, clamped to 0 ... 100; none for anything else.
 std::optional<int> ClampedNumber(const QString &text) {
@@ -118,7 +116,9 @@ void TVxJPEGOptionsForm::Localize() {
   LargeFileLabel->setText(Text(214));
   OkButton->setText(Text(1));
   CancelButton->setText(Text(2));
-  for (int i = 0; i < int(std::size(Presets)); ++i) QualityComboBox->setItemText(i, Text(208 + i));
+  const QString presetNames[] = {Text(208), Text(209), Text(210), Text(211), Text(212)};
+  static_assert(sizeof(presetNames) / sizeof(presetNames[0]) == std::size(Presets));
+  for (int i = 0; i < int(std::size(Presets)); ++i) QualityComboBox->setItemText(i, presetNames[i]);
 }
 
 int TVxJPEGOptionsForm::Quality() const { return QualityTrackBar->value(); }
@@ -177,7 +177,7 @@ void TVxJPEGOptionsForm::OkButtonClick() {
     return;
   }
   if (TVxApplication *application = Application())
-    application->MessageBox(Text(216), windowTitle(), 16);
+    application->MessageBox(Text(216), windowTitle(), MbOk | MbIconError);
   // Anything that is not a number at all keeps the track bar's quality.
   SetQuality(ClampedNumber(text).value_or(Quality()));
 }

@@ -20,20 +20,13 @@
 #include "framework/VxMainForm.h"
 #include "framework/VxProgressMeter.h"
 #include "base/VxProperties.h"
+#include "framework/VxText.h"
 #include "services/Scanner.h"
 #include "services/VxDialogs.h"
-#include "settings/VxLocalizer.h"
 #include "tools/VxGraphicsTool.h"
 #include "tools/VxScrollTool.h"
 
 namespace {
-
-QString Text(int32_t number) { return QString::fromStdU16String(LocalizedString(number)); }
-
-QString Formatted(int32_t number, const QString &value) {
-  const std::u16string text = value.toStdU16String();
-  return QString::fromStdU16String(FormatLocalized(LocalizedString(number), {text}));
-}
 
 // The extensions the folder scan keeps; a file is kept when its own extension
 // (with the dot, upper case, longer than two characters) occurs in this text.
@@ -207,15 +200,15 @@ void TVxGraphicsEditor::CreateStatusPanels() {
 void TVxGraphicsEditor::Localize() {
   TVxEditor::Localize();
   if (!ZoomInMenuItem) return;
-  const auto both = [](QAction *item, QAction *button, int32_t number) {
-    item->setText(Text(number));
-    button->setText(Text(number));
-    button->setToolTip(Text(number));
+  const auto both = [](QAction *item, QAction *button, const QString &text) {
+    item->setText(text);
+    button->setText(text);
+    button->setToolTip(text);
   };
-  both(ZoomInMenuItem, ZoomInButton, 98);
-  both(ZoomOutMenuItem, ZoomOutButton, 99);
-  both(ActualSizeMenuItem, ActualSizeButton, 166);
-  both(ScaleToBestFitMenuItem, ScaleToBestFitButton, 178);
+  both(ZoomInMenuItem, ZoomInButton, Text(98));
+  both(ZoomOutMenuItem, ZoomOutButton, Text(99));
+  both(ActualSizeMenuItem, ActualSizeButton, Text(166));
+  both(ScaleToBestFitMenuItem, ScaleToBestFitButton, Text(178));
   PrevImageButton->setText(Text(2104));
   PrevImageButton->setToolTip(Text(2104));
   NextImageButton->setText(Text(2105));
@@ -233,8 +226,6 @@ void TVxGraphicsEditor::LoadSettings(TVxSDFReader &reader) {
   int32_t quality = FFormats.JPEGQuality;
   if (reader.ReadInteger(1, quality) && quality >= 0 && quality <= 100)
     FFormats.JPEGQuality = quality;
-  int32_t flag = StoredFlag ? 1 : 0;
-  if (reader.ReadInteger(2, flag)) StoredFlag = flag != 0;
   reader.CloseNode();
 }
 
@@ -242,7 +233,9 @@ void TVxGraphicsEditor::SaveSettings(TVxSDFWriter &writer) {
   TVxEditor::SaveSettings(writer);
   writer.BeginSection(1, SettingsGuid);
   writer.WriteInteger(1, FFormats.JPEGQuality);
-  writer.WriteInteger(2, StoredFlag ? 1 : 0);
+  // Item 2 is a flag the program never used; written as 0 so that the
+  // section keeps the items other versions expect.
+  writer.WriteInteger(2, 0);
   writer.EndNode();
 }
 
@@ -356,7 +349,7 @@ bool TVxGraphicsEditor::HandBack(TVxDocument &doc) {
   if (!doc.Save()) {
     // The host still has the image as it was: closing must ask.
     doc.SetSaved(false);
-    if (Application()) Application()->MessageBox(Text(5402), 16);
+    if (Application()) Application()->MessageBox(Text(5402), MbOk | MbIconError);
     return false;
   }
   if (Application()) Application()->SetExitCode(0);
@@ -365,7 +358,9 @@ bool TVxGraphicsEditor::HandBack(TVxDocument &doc) {
 
 int TVxGraphicsEditor::AskSaveChanges(const QString &name) {
   if (!IsPluginMode()) return TVxEditor::AskSaveChanges(name);
-  return Application() ? Application()->MessageBox(Formatted(94, Text(500)), 51) : IdCancel;
+  return Application() ? Application()->MessageBox(FormattedText(94, Text(500)),
+                                                   MbYesNoCancel | MbIconWarning)
+                       : IdCancel;
 }
 
 void TVxGraphicsEditor::AddRecentFile(TVxDocument *doc) {
@@ -381,14 +376,14 @@ void TVxGraphicsEditor::SetPluginMode(bool on) {
     NextImageButton->setVisible(false);
     form->FileMenuItem->menuAction()->setVisible(false);
     StandardToolbar->addSeparator();
-    const auto textButton = [&](int32_t number, void (TVxGraphicsEditor::*click)(),
+    const auto textButton = [&](const QString &text, void (TVxGraphicsEditor::*click)(),
                                 QToolButton *&button) {
       form->AddToolbarItem<QToolButton>(
-          StandardToolbar, nullptr, Text(number), -1, [this, click] { (this->*click)(); }, button);
+          StandardToolbar, nullptr, text, -1, [this, click] { (this->*click)(); }, button);
       button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     };
-    textButton(3001, &TVxGraphicsEditor::PluginOkClick, OkButton);
-    textButton(3002, &TVxGraphicsEditor::PluginCancelClick, CancelButton);
+    textButton(Text(3001), &TVxGraphicsEditor::PluginOkClick, OkButton);
+    textButton(Text(3002), &TVxGraphicsEditor::PluginCancelClick, CancelButton);
   }
   TVxEditor::SetPluginMode(on);
   UpdateCaption();
@@ -796,7 +791,8 @@ void TVxGraphicsEditor::ScanDone(const platform::TScanResult &result) {
   ScanWait.reset();
   if (!result.Ok()) {
     if (result.Status != platform::TScanStatus::Cancelled && Application())
-      Application()->MessageBox(Formatted(5400, QString::fromStdString(result.Detail)), 16);
+      Application()->MessageBox(FormattedText(5400, QString::fromStdString(result.Detail)),
+                                MbOk | MbIconError);
     return;
   }
   const QString file = QString::fromStdString(result.File.string());

@@ -75,8 +75,6 @@ class TVxGraphicsEditor : public TVxEditor,
   bool RepeatStep = false;
   // Where demonstration scripts find their pictures; ends with a separator.
   QString DemoFolder;
-  // Kept in the settings for the product; nothing else reads it.
-  bool StoredFlag = false;
 
   TVxGraphicsTool *CurrentTool() const override { return FCurrentTool.data(); }
   TVxGraphicsTool *PreviousTool() const { return FPreviousTool.data(); }

@@ -29,6 +29,23 @@ inline constexpr QEvent::Type VxPostedCallEvent = static_cast<QEvent::Type>(QEve
 // Answers of MessageBox.
 enum : int { IdOk = 1, IdCancel = 2, IdAbort = 3, IdRetry = 4, IdIgnore = 5, IdYes = 6, IdNo = 7 };
 
+// Flags of MessageBox: one set of buttons, or-ed with at most one icon and at
+// most one default button (without one, the first button is the default).
+inline constexpr int MbOk = 0x0;
+inline constexpr int MbOkCancel = 0x1;
+inline constexpr int MbAbortRetryIgnore = 0x2;
+inline constexpr int MbYesNoCancel = 0x3;
+inline constexpr int MbYesNo = 0x4;
+inline constexpr int MbRetryCancel = 0x5;
+inline constexpr int MbButtonsMask = 0xF;
+inline constexpr int MbIconError = 0x10;
+inline constexpr int MbIconQuestion = 0x20;
+inline constexpr int MbIconWarning = 0x30;
+inline constexpr int MbIconInformation = 0x40;
+inline constexpr int MbIconMask = 0xF0;
+inline constexpr int MbDefaultButton2 = 0x100;
+inline constexpr int MbDefaultButton3 = 0x200;
+
 // Replaces the modal message box, e.g. so that tests answer it. Receives the
 // text, caption and flags; returns the answer.
 using TVxMessageBoxAnswerer =
@@ -43,8 +60,6 @@ class TVxApplication : public QObject {
   TVxApplication();
   // Destroys the owned components, the last created first.
   ~TVxApplication() override;
-
-  void Initialize() {}
 
   QString Title() const { return AppTitle; }
   // Emits TitleChanged afterwards.
@@ -92,11 +107,9 @@ class TVxApplication : public QObject {
   void SetCommonImages(TVxImageList *images) { FCommonImages = images; }
   void SetMainWindow(QWidget *window);
 
-  // Modal message box captioned with the title. Flags: buttons in the low
-  // four bits (0 OK, 1 OK/Cancel, 2 Abort/Retry/Ignore, 3 Yes/No/Cancel,
-  // 4 Yes/No, 5 Retry/Cancel), icon in the next four (16 error, 32 question,
-  // 48 warning, 64 information), default button in bits 8 and 9. Returns
-  // IdOk, IdCancel, IdYes, IdNo...
+  // Modal message box captioned with the title; `flags` are Mb... values
+  // or-ed together, e.g. MbYesNo | MbIconQuestion. Returns IdOk, IdCancel,
+  // IdYes, IdNo...
   int MessageBox(const QString &text, int flags);
   int MessageBox(const QString &text, const QString &caption, int flags);
   void SetMessageBoxAnswerer(TVxMessageBoxAnswerer answerer) { Answerer = std::move(answerer); }

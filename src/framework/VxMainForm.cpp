@@ -10,6 +10,7 @@
 #include <QScreen>
 
 #include "framework/VxApplication.h"
+#include "framework/VxText.h"
 #include "platform/Locale.h"
 #include "settings/VxLocalizer.h"
 
@@ -17,8 +18,6 @@ namespace {
 
 // Marks the View > Toolbars items with the toolbar they toggle.
 constexpr char ToolbarProperty[] = "vxToolbar";
-
-QString Text(int32_t number) { return QString::fromStdU16String(LocalizedString(number)); }
 
 // Where the stored normal rectangle goes: as it was when some screen still
 // shows a good part of it, else on the primary screen.

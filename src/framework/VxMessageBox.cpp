@@ -5,24 +5,24 @@
 TVxMessageBoxLayout MessageBoxLayout(int flags) {
   using B = QMessageBox;
   TVxMessageBoxLayout layout;
-  switch (flags & 0xF) {
-    case 1:
+  switch (flags & MbButtonsMask) {
+    case MbOkCancel:
       layout.Buttons = B::Ok | B::Cancel;
       layout.EscapeButton = B::Cancel;
       break;
-    case 2:
+    case MbAbortRetryIgnore:
       layout.Buttons = B::Abort | B::Retry | B::Ignore;
       layout.EscapeButton = B::Abort;
       break;
-    case 3:
+    case MbYesNoCancel:
       layout.Buttons = B::Yes | B::No | B::Cancel;
       layout.EscapeButton = B::Cancel;
       break;
-    case 4:
+    case MbYesNo:
       layout.Buttons = B::Yes | B::No;
       layout.EscapeButton = B::No;
       break;
-    case 5:
+    case MbRetryCancel:
       layout.Buttons = B::Retry | B::Cancel;
       layout.EscapeButton = B::Cancel;
       break;
@@ -31,24 +31,24 @@ TVxMessageBoxLayout MessageBoxLayout(int flags) {
       layout.EscapeButton = B::Ok;
       break;
   }
-  switch (flags & 0xF0) {
-    case 0x10:
+  switch (flags & MbIconMask) {
+    case MbIconError:
       layout.Icon = B::Critical;
       break;
-    case 0x20:
+    case MbIconQuestion:
       layout.Icon = B::Question;
       break;
-    case 0x30:
+    case MbIconWarning:
       layout.Icon = B::Warning;
       break;
-    case 0x40:
+    case MbIconInformation:
       layout.Icon = B::Information;
       break;
     default:
       break;
   }
   // The default button is counted in the order the buttons are listed above.
-  const int wanted = (flags >> 8) & 0x3;
+  const int wanted = (flags >> 8) & 0x3;  // MbDefaultButton2 is 1, MbDefaultButton3 is 2
   int position = 0;
   for (B::StandardButton button : {B::Ok, B::Yes, B::No, B::Abort, B::Retry, B::Ignore, B::Cancel})
     if (layout.Buttons.testFlag(button) && position++ == wanted) layout.DefaultButton = button;

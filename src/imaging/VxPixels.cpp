@@ -32,12 +32,6 @@ int32_t StrideFor(int32_t format, int32_t width) {
   return stride > INT32_MAX ? 0 : static_cast<int32_t>(stride);
 }
 
-int32_t ToGdipPixelFormat(int32_t format) {
-  if (format == PixelFormat24) return GdipPixelFormat24bppRGB;
-  if (format == PixelFormat32Alpha) return GdipPixelFormat32bppARGB;
-  return 0;
-}
-
 void TVxPixels::Init(const TVxRect &bounds, uint8_t *memory, int32_t format, int32_t stride) {
   Left = bounds.Left;
   Top = bounds.Top;

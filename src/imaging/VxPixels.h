@@ -12,16 +12,10 @@
 constexpr int32_t PixelFormat24 = 0x1012;       // blue, green, red
 constexpr int32_t PixelFormat32Alpha = 0x1112;  // blue, green, red, alpha
 
-// The interchange codes the platform imaging library uses for the two formats above.
-constexpr int32_t GdipPixelFormat24bppRGB = 0x21808;
-constexpr int32_t GdipPixelFormat32bppARGB = 0x26200A;
-
 int32_t BitsPerPixel(int32_t format);
 int32_t BytesPerPixelOf(int32_t format);
 // Rows padded to a multiple of four bytes, as in a device-independent bitmap.
 int32_t StrideFor(int32_t format, int32_t width);
-// The interchange code of PixelFormat24 and PixelFormat32Alpha; 0 for any other.
-int32_t ToGdipPixelFormat(int32_t format);
 
 class TVxPixels {
  public:

@@ -12,11 +12,9 @@
 #include <cmath>
 #include <utility>
 
-#include "settings/VxLocalizer.h"
+#include "framework/VxText.h"
 
 namespace {
-
-QString Text(int number) { return QString::fromStdU16String(LocalizedString(number)); }
 
 TVxFileDialogAnswerer &Answerer() {
   static TVxFileDialogAnswerer answerer;
@@ -187,8 +185,10 @@ void TVxOpenDialog::UpdateFilter() {
   SetFilterIndex(Formats.Count() + 1);
 }
 
+QString TVxOpenDialog::Title() const { return Text(12); }
+
 bool TVxOpenDialog::Execute() {
-  setWindowTitle(Text(TitleString()));
+  setWindowTitle(Title());
   bool accepted = false;
   if (Answerer()) {
     accepted = Answerer()(*this);
@@ -266,6 +266,8 @@ TVxSaveDialog::TVxSaveDialog(QWidget *owner, const TVxFileFormats &formats)
   setOption(QFileDialog::DontConfirmOverwrite);
   TVxSaveDialog::UpdateFilter();
 }
+
+QString TVxSaveDialog::Title() const { return Text(15); }
 
 void TVxSaveDialog::UpdateFilter() {
   TVxFileFormatArray formats;

@@ -103,7 +103,7 @@ class TVxOpenDialog : public QFileDialog {
  protected:
   // Filter entries as the toolkit writes them: "Description (*.a *.b)".
   void SetFilters(const TVxFileFormatArray &formats);
-  virtual int TitleString() const { return 12; }
+  virtual QString Title() const;
   void SelectionChange(const QString &name);
   void done(int result) override;
 
@@ -122,7 +122,7 @@ class TVxSaveDialog : public TVxOpenDialog {
   void UpdateFilter() override;
 
  protected:
-  int TitleString() const override { return 15; }
+  QString Title() const override;
 };
 
 // What the editor's Open command runs: false on cancel.

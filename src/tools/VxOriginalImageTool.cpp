@@ -1,15 +1,9 @@
 #include "tools/VxOriginalImageTool.h"
 
-#include "tools/VxToolHost.h"
 #include "framework/VxMainForm.h"
-#include "settings/VxLocalizer.h"
+#include "framework/VxText.h"
+#include "tools/VxToolHost.h"
 #include "views/VxGraphicsView.h"
-
-namespace {
-
-QString Text(int32_t number) { return QString::fromStdU16String(LocalizedString(number)); }
-
-}  // namespace
 
 TVxOriginalImageTool::TVxOriginalImageTool(QObject *owner) : TVxGraphicsTool(owner) {
   setObjectName(QStringLiteral("OriginalImageTool"));

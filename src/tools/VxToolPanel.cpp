@@ -9,11 +9,9 @@
 
 #include "framework/VxApplication.h"
 #include "framework/VxMainForm.h"
-#include "settings/VxLocalizer.h"
+#include "framework/VxText.h"
 
 namespace {
-
-QString Text(int32_t number) { return QString::fromStdU16String(LocalizedString(number)); }
 
 void Put32(uint8_t *at, int32_t value) {
   const auto v = static_cast<uint32_t>(value);

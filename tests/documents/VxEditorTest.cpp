@@ -5,8 +5,9 @@
 #include <QToolBar>
 
 #include "DocumentFakes.h"
-#include "framework/VxMainForm.h"
 #include "base/VxProperties.h"
+#include "framework/VxMainForm.h"
+#include "framework/VxText.h"
 #include "settings/VxLocalizer.h"
 #include "settings/VxStream.h"
 #include "support/FakeRecorder.h"
@@ -14,8 +15,6 @@
 namespace {
 
 using namespace docfakes;
-
-QString Text(int32_t number) { return QString::fromStdU16String(LocalizedString(number)); }
 
 // A state that only counts: what it was told and whether it still exists.
 struct TCountingState : TVxCommandState {
@@ -260,7 +259,7 @@ TEST_F(EditorTest, OpeningOverAModifiedDocumentFollowsTheAnswer) {
     ASSERT_EQ(Messages.Shown.size(), 1u);
     EXPECT_EQ(Messages.Shown[0].Text,
               QString::fromStdU16String(FormatLocalized(LocalizedString(94), {u"first.jpg"})));
-    EXPECT_EQ(Messages.Shown[0].Flags, 51);
+    EXPECT_EQ(Messages.Shown[0].Flags, MbYesNoCancel | MbIconWarning);
     ASSERT_EQ(Editor->DocumentCount(), 1);
     if (c.Opens) {
       EXPECT_EQ(Editor->CurrentDocument(), second);
@@ -285,7 +284,7 @@ TEST_F(EditorTest, AFailedOpenShowsTheErrorAndChangesNothing) {
   EXPECT_EQ(Messages.Shown[0].Text,
             QString::fromStdU16String(
                 FormatLocalized(LocalizedString(1030), {File("broken.jpg").toStdU16String()})));
-  EXPECT_EQ(Messages.Shown[0].Flags, 16);
+  EXPECT_EQ(Messages.Shown[0].Flags, MbOk | MbIconError);
   EXPECT_EQ(Editor->DocumentCount(), 1);
   EXPECT_EQ(Editor->CurrentDocument(), kept);
   EXPECT_EQ(Editor->RecentFiles(), recent);
@@ -344,7 +343,7 @@ TEST_F(EditorTest, SaveAsProposesTheNameAndFormatAndAsksBeforeOverwriting) {
     const bool asked = c.Chosen.startsWith(QLatin1String("exists"));
     ASSERT_EQ(Messages.Shown.size(), asked ? 1u : 0u);
     if (asked) {
-      EXPECT_EQ(Messages.Shown[0].Flags, 52);
+      EXPECT_EQ(Messages.Shown[0].Flags, MbYesNo | MbIconWarning);
     }
   }
 

@@ -89,7 +89,7 @@ TEST_F(JPEGOptionsTest, OkRefusesAnythingButAWholeNumberUpTo100) {
     form.OkButton->click();
     ASSERT_EQ(Shown.size(), 1u);
     EXPECT_EQ(Shown[0].Caption, form.windowTitle());
-    EXPECT_EQ(Shown[0].Flags, 16);
+    EXPECT_EQ(Shown[0].Flags, MbOk | MbIconError);
     EXPECT_TRUE(form.isVisible());  // stays open
     ExpectControls(form, c.Quality, QString::number(c.Quality),
                    TVxJPEGOptionsForm::PresetIndexFor(c.Quality));

@@ -333,6 +333,13 @@ TEST_F(GraphicsEditorTest, SettingsKeepTheJpegQuality) {
   TVxSDFReader reader(&stream, false);
   Editor->LoadSettings(reader);
   EXPECT_EQ(Editor->Formats().JPEGQuality, 61);
+  // The section still carries item 2, unused but expected by other versions.
+  stream.Seek(0, TVxSeekOrigin::Begin);
+  TVxSDFReader again(&stream, false);
+  ASSERT_TRUE(again.OpenSection(1, TVxGraphicsEditor::SettingsGuid));
+  int32_t unused = -1;
+  EXPECT_TRUE(again.ReadInteger(2, unused));
+  EXPECT_EQ(unused, 0);
 }
 
 // A demonstration opens its pictures from the demo folder, sized as recorded,

@@ -2,8 +2,8 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "support/UiFixture.h"
 #include "framework/VxMessageBox.h"
+#include "support/UiFixture.h"
 
 namespace {
 
@@ -18,15 +18,18 @@ TEST_F(MessageBoxTest, FlagsChooseButtonsIconAndDefault) {
     QMessageBox::StandardButton Default;
   };
   const Case cases[] = {
-      {0, B::Ok, B::NoIcon, B::Ok},
-      {1, B::Ok | B::Cancel, B::NoIcon, B::Ok},
-      {16, B::Ok, B::Critical, B::Ok},
-      {36, B::Yes | B::No, B::Question, B::Yes},
-      {51, B::Yes | B::No | B::Cancel, B::Warning, B::Yes},
-      {52, B::Yes | B::No, B::Warning, B::Yes},
-      {64, B::Ok, B::Information, B::Ok},
-      {52 | 0x100, B::Yes | B::No, B::Warning, B::No},  // second button as default
-      {51 | 0x200, B::Yes | B::No | B::Cancel, B::Warning, B::Cancel},
+      {MbOk, B::Ok, B::NoIcon, B::Ok},
+      {MbOkCancel, B::Ok | B::Cancel, B::NoIcon, B::Ok},
+      {MbAbortRetryIgnore, B::Abort | B::Retry | B::Ignore, B::NoIcon, B::Abort},
+      {MbRetryCancel | MbIconQuestion, B::Retry | B::Cancel, B::Question, B::Retry},
+      {MbOk | MbIconError, B::Ok, B::Critical, B::Ok},
+      {MbYesNo | MbIconQuestion, B::Yes | B::No, B::Question, B::Yes},
+      {MbYesNoCancel | MbIconWarning, B::Yes | B::No | B::Cancel, B::Warning, B::Yes},
+      {MbYesNo | MbIconWarning, B::Yes | B::No, B::Warning, B::Yes},
+      {MbOk | MbIconInformation, B::Ok, B::Information, B::Ok},
+      {MbYesNo | MbIconWarning | MbDefaultButton2, B::Yes | B::No, B::Warning, B::No},
+      {MbYesNoCancel | MbIconWarning | MbDefaultButton3, B::Yes | B::No | B::Cancel, B::Warning,
+       B::Cancel},
   };
   for (const Case &c : cases) {
     const TVxMessageBoxLayout layout = MessageBoxLayout(c.Flags);
@@ -55,14 +58,14 @@ TEST_F(MessageBoxTest, AnswersAreTheButtonIdentifiers) {
     int Answer;
   };
   const Case cases[] = {
-      {0, B::Ok, IdOk},
-      {1, B::Cancel, IdCancel},
-      {36, B::Yes, IdYes},
-      {36, B::No, IdNo},
-      {51, B::Cancel, IdCancel},
-      {52, B::No, IdNo},
-      {51, B::NoButton, IdCancel},
-      {36, B::NoButton, IdNo},  // closed without choosing
+      {MbOk, B::Ok, IdOk},
+      {MbOkCancel, B::Cancel, IdCancel},
+      {MbYesNo | MbIconQuestion, B::Yes, IdYes},
+      {MbYesNo | MbIconQuestion, B::No, IdNo},
+      {MbYesNoCancel | MbIconWarning, B::Cancel, IdCancel},
+      {MbYesNo | MbIconWarning, B::No, IdNo},
+      {MbYesNoCancel | MbIconWarning, B::NoButton, IdCancel},  // closed without choosing
+      {MbYesNo | MbIconQuestion, B::NoButton, IdNo},
   };
   for (const Case &c : cases) {
     AnswerNextBox(c.Pressed);
@@ -75,11 +78,11 @@ TEST_F(MessageBoxTest, TheCaptionIsTheTitleAndTestsCanAnswer) {
   QString caption;
   App->SetMessageBoxAnswerer([&caption](const QString &, const QString &shown, int flags) {
     caption = shown;
-    return flags == 36 ? IdNo : IdOk;
+    return flags == (MbYesNo | MbIconQuestion) ? IdNo : IdOk;
   });
-  EXPECT_EQ(App->MessageBox("Save?", 36), IdNo);
+  EXPECT_EQ(App->MessageBox("Save?", MbYesNo | MbIconQuestion), IdNo);
   EXPECT_EQ(caption, "Velora");
-  EXPECT_EQ(App->MessageBox("Done", "Other", 64), IdOk);
+  EXPECT_EQ(App->MessageBox("Done", "Other", MbOk | MbIconInformation), IdOk);
   EXPECT_EQ(caption, "Other");
 }
 

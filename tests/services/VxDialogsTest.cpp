@@ -17,9 +17,9 @@
 #include "documents/VxGraphicsFormats.h"
 #include "documents/VxJPEGOptions.h"
 #include "framework/VxMainForm.h"
+#include "framework/VxText.h"
 #include "imaging/codecs/VxImage.h"
 #include "services/VxDialogs.h"
-#include "settings/VxLocalizer.h"
 #include "support/UiFixture.h"
 
 namespace {
@@ -28,8 +28,6 @@ using testsupport::PixelBytes;
 using testsupport::SamplePath;
 
 QString Q(const std::filesystem::path &path) { return QString::fromStdString(path.string()); }
-
-QString Text(int number) { return QString::fromStdU16String(LocalizedString(number)); }
 
 // Handles events until done() holds or five seconds have passed.
 template <class F>
@@ -340,7 +338,7 @@ TEST_F(DialogsTest, TheEditorOpensAndSavesThroughThem) {
   TVxDocument *none = nullptr;
   EXPECT_FALSE(editor->OpenFile(Q(Dir / "PSPF7.tmp"), none, true));
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].second, 16);
+  EXPECT_EQ(messages[0].second, MbOk | MbIconError);
   EXPECT_TRUE(messages[0].first.contains("PSPF7.tmp"));
 }
 
