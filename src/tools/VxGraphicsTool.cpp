@@ -8,7 +8,7 @@
 
 #include "demo/VxDemoRecorder.h"
 #include "framework/VxMainForm.h"
-#include "settings/VxLocalizer.h"
+#include "framework/VxText.h"
 #include "tools/VxToolHost.h"
 #include "tools/VxToolPanel.h"
 #include "views/VxGraphicsView.h"
@@ -123,7 +123,7 @@ void TVxGraphicsTool::CommitChanges() {
   // The step could not keep its pixels: the model put the image back and
   // closed the edit, and the user must know the change is gone.
   if (TVxApplication *application = Application())
-    application->MessageBox(QString::fromStdU16String(LocalizedString(5410)), 16);
+    application->MessageBox(Text(5410), MbIconError);
 }
 
 void TVxGraphicsTool::ClearEditFields() {
