@@ -1,7 +1,6 @@
 #include "editor/VxGraphicsEditor.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -14,13 +13,13 @@
 #include <cmath>
 #include <variant>
 
+#include "base/VxProperties.h"
 #include "demo/VxDemoRecorder.h"
+#include "editor/VxScannerImport.h"
 #include "framework/VxApplication.h"
 #include "framework/VxCursors.h"
 #include "framework/VxMainForm.h"
 #include "framework/VxProgressMeter.h"
-#include "base/VxProperties.h"
-#include "services/Scanner.h"
 #include "services/VxDialogs.h"
 #include "settings/VxLocalizer.h"
 #include "tools/VxGraphicsTool.h"
@@ -34,10 +33,6 @@ QString Formatted(int32_t number, const QString &value) {
   const std::u16string text = value.toStdU16String();
   return QString::fromStdU16String(FormatLocalized(LocalizedString(number), {text}));
 }
-
-// The extensions the folder scan keeps; a file is kept when its own extension
-// (with the dot, upper case, longer than two characters) occurs in this text.
-const QString FolderExtensions = QStringLiteral(".JPG;.JPEG;.TIF;.TIFF;.PNG;.BMP;.RLE;.DIB");
 
 // Places one axis of a window of `size` at `position` inside [start, end).
 void FitAxis(int &position, int &size, int start, int end) {
@@ -73,14 +68,10 @@ TVxGraphicsEditor *GraphicsEditor() {
 }
 
 TVxGraphicsEditor::TVxGraphicsEditor(QObject *owner)
-    : TVxEditor(owner), FScanner(std::make_unique<platform::TScanner>()) {
+    : TVxEditor(owner),
+      FFolder([this](const QString &name) { return TVxEditor::OpenFile(name, true); }),
+      FScannerImport(std::make_unique<TVxScannerImport>(*this)) {
   setObjectName(QStringLiteral("GraphicsEditor"));
-  FScanner->OnAcquireStarted = [this] { ScannerEnabled(false); };
-  FScanner->OnAcquireEnded = [this] { ScannerEnabled(true); };
-  // The worker's end is handed to this thread; dropped if the editor is gone.
-  FScanner->Dispatch = [this](std::function<void()> call) {
-    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
-  };
   if (TMainForm *form = MainForm()) {
     CreateCommands();
     CreateStatusPanels();
@@ -99,11 +90,8 @@ TVxGraphicsEditor::TVxGraphicsEditor(QObject *owner)
 }
 
 TVxGraphicsEditor::~TVxGraphicsEditor() {
-  // The listing's queued answer is dropped with the editor.
-  if (SourceLister.joinable()) SourceLister.join();
-  // A running acquisition ends while the editor can still take its result.
-  FScanner.reset();
-  ScanWait.reset();
+  // Its running acquisition ends while the editor can still take the result.
+  FScannerImport.reset();
   if (TMainForm *form = MainForm()) form->OnFileDropped = nullptr;
 }
 
@@ -157,16 +145,7 @@ void TVxGraphicsEditor::CreateCommands() {
   QMenu *file = form.FileMenuItem;
   QAction *fileSeparator = form.FileMenuSeparator;
   CloseMenuSeperator = form.AddSeparator(file, fileSeparator);
-  SelectTwainSourceMenuItem =
-      form.AddMenuItem({}, {}, fileSeparator, file, -1, [this] { ImportSubmenuPopup(); });
-  SelectTwainSourceMenuItem->setVisible(false);
-  AcquireMenuItem = form.AddMenuItem({}, {}, fileSeparator, file, -1, [this] {
-    if (!LastSource.isEmpty()) AcquireFrom(LastSource);
-  });
-  AcquireMenuItem->setVisible(false);
-  ImportSubmenu = form.AddSubmenu({}, file, fileSeparator);
-  ImportSubmenu->setObjectName(QStringLiteral("ImportSubmenu"));
-  connect(ImportSubmenu, &QMenu::aboutToShow, this, [this] { ImportSubmenuPopup(); });
+  FScannerImport->CreateCommands(form, file, fileSeparator);
 }
 
 void TVxGraphicsEditor::CreateStatusPanels() {
@@ -220,9 +199,7 @@ void TVxGraphicsEditor::Localize() {
   PrevImageButton->setToolTip(Text(2104));
   NextImageButton->setText(Text(2105));
   NextImageButton->setToolTip(Text(2105));
-  SelectTwainSourceMenuItem->setText(Text(102));
-  AcquireMenuItem->setText(Text(101));
-  ImportSubmenu->setTitle(Text(17));
+  FScannerImport->Localize();
   if (OkButton) OkButton->setText(Text(3001));
   if (CancelButton) CancelButton->setText(Text(3002));
 }
@@ -253,8 +230,8 @@ void TVxGraphicsEditor::UpdateControls() {
   for (QAction *item : {ZoomInMenuItem, ZoomOutMenuItem, ActualSizeMenuItem, ScaleToBestFitMenuItem,
                         ZoomInButton, ZoomOutButton, ActualSizeButton, ScaleToBestFitButton})
     item->setEnabled(open);
-  PrevImageButton->setEnabled(!Folder.isEmpty() && FFolderIndex > 0);
-  NextImageButton->setEnabled(!Folder.isEmpty() && FFolderIndex < Folder.size() - 1);
+  PrevImageButton->setEnabled(FFolder.CanGoPrevious());
+  NextImageButton->setEnabled(FFolder.CanGoNext());
 }
 
 TVxGraphicsDocument *TVxGraphicsEditor::CurrentGraphicsDocument() const {
@@ -418,47 +395,16 @@ void TVxGraphicsEditor::RecordOpen(const QString &name) {
 bool TVxGraphicsEditor::OpenFile(const QString &name, TVxDocument *&doc, bool addToRecent) {
   if (!TVxEditor::OpenFile(name, doc, addToRecent)) return false;
   if (doc && doc->HasView()) {
-    ScanFolder(name);
+    FFolder.ScanFolder(name);
     FitInitial();
     RecordOpen(name);
   }
   return true;
 }
 
-void TVxGraphicsEditor::ScanFolder(const QString &name) {
-  Folder.clear();
-  FFolderIndex = -1;
-  const QFileInfo info(name);
-  const QDir folder = info.absoluteDir();
-  // Sorted by name so that Previous and Next walk the folder as a file
-  // manager lists it.
-  const QFileInfoList entries = folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System,
-                                                     QDir::Name | QDir::IgnoreCase);
-  for (const QFileInfo &entry : entries) {
-    const QString suffix = entry.fileName().contains(u'.')
-                               ? QStringLiteral(".") + entry.suffix().toUpper()
-                               : QString();
-    if (suffix.size() > 2 && FolderExtensions.contains(suffix)) Folder << entry.absoluteFilePath();
-  }
-  const QString wanted = info.absoluteFilePath();
-  for (qsizetype i = 0; i < Folder.size(); ++i)
-    if (Folder[i].compare(wanted, Qt::CaseInsensitive) == 0) {
-      FFolderIndex = static_cast<int>(i);
-      break;
-    }
-}
+void TVxGraphicsEditor::NextImageClick() { FFolder.Next(); }
 
-void TVxGraphicsEditor::NextImageClick() {
-  if (Folder.isEmpty() || FFolderIndex + 1 >= Folder.size()) return;
-  ++FFolderIndex;
-  TVxEditor::OpenFile(Folder[FFolderIndex], true);
-}
-
-void TVxGraphicsEditor::PreviousImageClick() {
-  if (Folder.isEmpty() || FFolderIndex <= 0) return;
-  --FFolderIndex;
-  TVxEditor::OpenFile(Folder[FFolderIndex], true);
-}
+void TVxGraphicsEditor::PreviousImageClick() { FFolder.Previous(); }
 
 void TVxGraphicsEditor::FitInitial() {
   TVxGraphicsView *view = CurrentView();
@@ -738,88 +684,13 @@ void TVxGraphicsEditor::GetDemoCommandPoint(const TVxProperties &params, bool &h
   TVxEditor::GetDemoCommandPoint(params, handled, screenPoint);
 }
 
-// --- Scanner import ----------------------------------------------------------
-
-bool TVxGraphicsEditor::IsAcquiring() const { return FScanner && FScanner->IsBusy(); }
-
-void TVxGraphicsEditor::ScannerEnabled(bool enabled) {
-  if (SelectTwainSourceMenuItem) SelectTwainSourceMenuItem->setEnabled(enabled);
-  if (AcquireMenuItem) AcquireMenuItem->setEnabled(enabled);
-}
-
-void TVxGraphicsEditor::ImportSubmenuPopup() {
-  if (!ImportSubmenu) return;
-  ImportSubmenu->clear();
-  ImportSubmenu->addAction(Text(5403))->setEnabled(false);
-  if (ListingSources) return;
-  ListingSources = true;
-  if (SourceLister.joinable()) SourceLister.join();
-  // Only this thread asks the scanner for sources while it runs.
-  SourceLister = std::thread([this] {
-    std::vector<platform::TScanSource> sources;
-    const bool found = FScanner->Sources(sources) && !sources.empty();
-    QMetaObject::invokeMethod(
-        this, [this, found, sources] { FillImportSubmenu(found, sources); }, Qt::QueuedConnection);
-  });
-}
-
-void TVxGraphicsEditor::FillImportSubmenu(bool found,
-                                          const std::vector<platform::TScanSource> &sources) {
-  ListingSources = false;
-  ImportSubmenu->clear();
-  if (!found) {
-    ImportSubmenu->addAction(Text(5401))->setEnabled(false);
-    return;
-  }
-  for (const platform::TScanSource &source : sources) {
-    const QString name = QString::fromStdString(source.Name);
-    QString caption = QString::fromStdString(source.Vendor + " " + source.Model).trimmed();
-    caption =
-        caption.isEmpty() ? name : caption + QStringLiteral(" (") + name + QStringLiteral(")");
-    QAction *item = ImportSubmenu->addAction(caption);
-    item->setData(name);
-    item->setEnabled(!IsAcquiring());
-    connect(item, &QAction::triggered, this, [this, name] { AcquireFrom(name); });
-  }
-}
-
-bool TVxGraphicsEditor::AcquireFrom(const QString &source) {
-  if (IsAcquiring() || !CanReplaceDocument()) return false;
-  LastSource = source;
-  ScanWait = std::make_unique<TVxWaitCursor>();
-  FScanner->AcquireToFileAsync(source.toStdString(),
-                               [this](const platform::TScanResult &result) { ScanDone(result); });
-  return true;
-}
-
-void TVxGraphicsEditor::ScanDone(const platform::TScanResult &result) {
-  ScanWait.reset();
-  if (!result.Ok()) {
-    if (result.Status != platform::TScanStatus::Cancelled && Application())
-      Application()->MessageBox(Formatted(5400, QString::fromStdString(result.Detail)), 16);
-    return;
-  }
-  const QString file = QString::fromStdString(result.File.string());
-  TVxDocument *doc = nullptr;
-  if (OpenFile(file, doc, false) && doc) {
-    // An acquired page has no file of its own: saving asks for one.
-    doc->SetFileName({});
-    Folder.clear();
-    FFolderIndex = -1;
-    UpdateCaption();
-  }
-  std::error_code ignored;
-  std::filesystem::remove(result.File, ignored);
-}
-
 bool TVxGraphicsEditor::RunOpenDialog(QString &name) {
   return ExecuteOpenFileDialog(MainForm(), FFormats, name);
 }
 
 // The save dialog lists the registry's writable formats, the same array the
 // caller passes.
-bool TVxGraphicsEditor::RunSaveDialog(const TVxFileFormatArray &, QString &name,
-                                      int &filterIndex) {
+bool TVxGraphicsEditor::RunSaveDialog(const TVxFileFormatArray &, QString &name, int &filterIndex) {
   return ExecuteSaveFileDialog(MainForm(), FFormats, name, filterIndex);
 }
 

@@ -42,15 +42,15 @@ TEST_F(GraphicsEditorTest, ScanFolderKeepsTheImageExtensionsOnly) {
   for (const char *name : {"a.jp", "b.GIF", "c.Jpeg", "d.j", "e", "f.tif", "g.txt", "h.pnG"})
     uitest::WriteFile(folder / name, "x");
   fs::create_directories(folder / "i.png");  // a folder, not an image
-  Editor->ScanFolder(QString::fromStdString((folder / "f.tif").string()));
+  Editor->Folder().ScanFolder(QString::fromStdString((folder / "f.tif").string()));
   QStringList names;
-  for (const QString &path : Editor->FolderImages()) names << QFileInfo(path).fileName();
+  for (const QString &path : Editor->Folder().Images()) names << QFileInfo(path).fileName();
   EXPECT_EQ(names, (QStringList{"a.jp", "c.Jpeg", "f.tif", "h.pnG"}));
-  EXPECT_EQ(Editor->FolderIndex(), 2);
-  Editor->ScanFolder(QString::fromStdString((folder / "F.TIF").string()));
-  EXPECT_EQ(Editor->FolderIndex(), 2);  // found without regard to case
-  Editor->ScanFolder(QString::fromStdString((folder / "b.GIF").string()));
-  EXPECT_EQ(Editor->FolderIndex(), -1);
+  EXPECT_EQ(Editor->Folder().Index(), 2);
+  Editor->Folder().ScanFolder(QString::fromStdString((folder / "F.TIF").string()));
+  EXPECT_EQ(Editor->Folder().Index(), 2);  // found without regard to case
+  Editor->Folder().ScanFolder(QString::fromStdString((folder / "b.GIF").string()));
+  EXPECT_EQ(Editor->Folder().Index(), -1);
 }
 
 TEST_F(GraphicsEditorTest, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
@@ -65,7 +65,7 @@ TEST_F(GraphicsEditorTest, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
 
   Editor->PrevImageButton->trigger();
   EXPECT_EQ(fs::path(Document()->FileName().toStdString()), first);
-  EXPECT_EQ(Editor->FolderIndex(), 0);
+  EXPECT_EQ(Editor->Folder().Index(), 0);
   TVxGraphicsDocument *shown = Document();
   Editor->PreviousImageClick();
   EXPECT_EQ(Document(), shown);
