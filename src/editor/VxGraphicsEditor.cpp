@@ -371,25 +371,11 @@ void TVxGraphicsEditor::SetPluginMode(bool on) {
   UpdateCaption();
 }
 
-void TVxGraphicsEditor::RecordCommand(const QString &word, const QString &message) {
-  IVxDemoRecorder *recorder = DemoRecorder();
-  if (!recorder || !recorder->IsRecording()) return;
-  recorder->RecordLine(QStringLiteral("MouseCurvedMove ") + word);
-  if (recorder->ShowMessages())
-    recorder->RecordLine(QStringLiteral("Message \"") + message + QStringLiteral("\""));
-  recorder->RecordLine(word);
-}
-
 void TVxGraphicsEditor::RecordOpen(const QString &name) {
-  IVxDemoRecorder *recorder = DemoRecorder();
-  TVxGraphicsView *view = CurrentView();
-  if (!recorder || !recorder->IsRecording() || !view) return;
-  recorder->RecordLine(QStringLiteral("MouseCurvedMove Open"));
-  if (recorder->ShowMessages()) recorder->RecordLine(QStringLiteral("Message \"Open Image\""));
-  recorder->RecordLine(QStringLiteral("ImageOpen \"%1\", %2, %3")
-                           .arg(QFileInfo(name).fileName())
-                           .arg(view->width())
-                           .arg(view->height()));
+  // The script runs with the view as large as it was when recorded.
+  if (TVxGraphicsView *view = CurrentView())
+    DemoWords().Record(DemoRecorder(), {}, "ImageOpen",
+                       {QFileInfo(name).fileName().toStdString(), view->width(), view->height()});
 }
 
 bool TVxGraphicsEditor::OpenFile(const QString &name, TVxDocument *&doc, bool addToRecent) {
@@ -470,7 +456,7 @@ void TVxGraphicsEditor::MouseWheelHandler(TVxShiftState shift, int delta, const 
 void TVxGraphicsEditor::DocumentViewActivated(TVxDocument *doc) { ActivateDocument(doc); }
 
 void TVxGraphicsEditor::ZoomInClick() {
-  RecordCommand(QStringLiteral("ZoomIn"), QStringLiteral("Zoom In"));
+  DemoWords().Record(DemoRecorder(), {}, "ZoomIn");
   if (TVxGraphicsView *view = CurrentView()) {
     const TVxZoom zoom = view->Zoom();
     const TVxZoom step = ZoomInStep(zoom.Numerator, zoom.Denominator);
@@ -479,7 +465,7 @@ void TVxGraphicsEditor::ZoomInClick() {
 }
 
 void TVxGraphicsEditor::ZoomOutClick() {
-  RecordCommand(QStringLiteral("ZoomOut"), QStringLiteral("Zoom Out"));
+  DemoWords().Record(DemoRecorder(), {}, "ZoomOut");
   if (TVxGraphicsView *view = CurrentView()) {
     const TVxZoom zoom = view->Zoom();
     const TVxZoom step = ZoomOutStep(zoom.Numerator, zoom.Denominator);
@@ -488,12 +474,12 @@ void TVxGraphicsEditor::ZoomOutClick() {
 }
 
 void TVxGraphicsEditor::ActualSizeClick() {
-  RecordCommand(QStringLiteral("ActualSize"), QStringLiteral("Actual Size"));
+  DemoWords().Record(DemoRecorder(), {}, "ActualSize");
   if (TVxGraphicsView *view = CurrentView()) view->SetZoom(1, 1);
 }
 
 void TVxGraphicsEditor::BestFitClick() {
-  RecordCommand(QStringLiteral("BestFit"), QStringLiteral("Best Fit"));
+  DemoWords().Record(DemoRecorder(), {}, "BestFit");
   if (CurrentView()) BestFit();
 }
 
@@ -607,81 +593,96 @@ void TVxGraphicsEditor::PlaceWindow(const QRect &outer) {
   if (QLayout *layout = form->layout()) layout->activate();
 }
 
+const TVxDemoWordTable<TVxGraphicsEditor> &TVxGraphicsEditor::DemoWords() {
+  using TEditor = TVxGraphicsEditor;
+  using TWord = TVxDemoWord<TEditor>;
+  static const TWord words[] = {
+      {.Word = "Open", .Control = DemoControlOf<TEditor, &TEditor::OpenToolButton>},
+      {.Word = "OpenButton", .Control = DemoControlOf<TEditor, &TEditor::OpenToolButton>},
+      {.Word = "ImageOpen",
+       .Args = TVxDemoArgs::File,
+       .Run = [](TEditor &editor, const TVxDemoCall &call) { editor.DemoImageOpen(call); },
+       .Target = "Open",
+       .Message = "Open Image"},
+      {.Word = "ZoomIn",
+       .Run = [](TEditor &editor, const TVxDemoCall &) { editor.ZoomInClick(); },
+       .Control = DemoControlOf<TEditor, &TEditor::ZoomInButton>,
+       .Message = "Zoom In"},
+      {.Word = "ZoomOut",
+       .Run = [](TEditor &editor, const TVxDemoCall &) { editor.ZoomOutClick(); },
+       .Control = DemoControlOf<TEditor, &TEditor::ZoomOutButton>,
+       .Message = "Zoom Out"},
+      {.Word = "ActualSize",
+       .Run = [](TEditor &editor, const TVxDemoCall &) { editor.ActualSizeClick(); },
+       .Control = DemoControlOf<TEditor, &TEditor::ActualSizeButton>,
+       .Message = "Actual Size"},
+      {.Word = "BestFit",
+       .Run = [](TEditor &editor, const TVxDemoCall &) { editor.BestFitClick(); },
+       .Control = DemoControlOf<TEditor, &TEditor::ScaleToBestFitButton>,
+       .Message = "Best Fit"},
+      {.Word = "SetMinViewSize",
+       .Args = TVxDemoArgs::Point,
+       .Run =
+           [](TEditor &editor, const TVxDemoCall &call) {
+             int32_t width = 0, height = 0;
+             DemoParamNumber(call.Params, 0, width);
+             DemoParamNumber(call.Params, 1, height);
+             editor.SetViewSize(width, height);
+             editor.FitInitial();
+           }},
+      {.Word = "SetMinWindowSize",
+       .Args = TVxDemoArgs::Point,
+       .Run =
+           [](TEditor &editor, const TVxDemoCall &call) {
+             int32_t width = 0, height = 0;
+             DemoParamNumber(call.Params, 0, width);
+             DemoParamNumber(call.Params, 1, height);
+             editor.SetMinWindowSize(width, height);
+           }},
+  };
+  static const TVxDemoWordTable<TEditor> table(words);
+  return table;
+}
+
+void TVxGraphicsEditor::DemoImageOpen(const TVxDemoCall &call) {
+  const TVxProperties &params = call.Params;
+  QString path = DemoParamText(params, 0);
+  if (!DemoFolder.isEmpty() && QFileInfo::exists(DemoFolder + path)) path = DemoFolder + path;
+  TVxDocument *doc = nullptr;
+  int32_t width = 0, height = 0;
+  if (OpenFile(path, doc, true)) {
+    doc->DiscardOnClose = true;
+    if (params.Count() == 3 && DemoParamNumber(params, 1, width) &&
+        DemoParamNumber(params, 2, height)) {
+      SetViewSize(width, height);
+      FitInitial();
+    }
+  } else if (call.Playback) {
+    call.Playback->ReportError(QStringLiteral("Cannot open the file."));
+  }
+}
+
 void TVxGraphicsEditor::ExecuteDemoCommand(IVxDemoRecorder *recorder, const QString &word,
                                            bool &handled, const TVxProperties &params) {
-  int32_t a = 0, b = 0;
-  if (word == QLatin1String("IMAGEOPEN")) {
+  if (DemoWords().Execute(*this, {}, word, {recorder, params, false}))
     handled = true;
-    QString path = DemoParamText(params, 0);
-    if (!DemoFolder.isEmpty() && QFileInfo::exists(DemoFolder + path)) path = DemoFolder + path;
-    TVxDocument *doc = nullptr;
-    if (OpenFile(path, doc, true)) {
-      doc->DiscardOnClose = true;
-      if (params.Count() == 3 && DemoParamNumber(params, 1, a) && DemoParamNumber(params, 2, b)) {
-        SetViewSize(a, b);
-        FitInitial();
-      }
-    } else if (recorder) {
-      recorder->ReportError(QStringLiteral("Cannot open the file."));
-    }
-  } else if (word == QLatin1String("ZOOMIN")) {
-    handled = true;
-    ZoomInClick();
-  } else if (word == QLatin1String("ZOOMOUT")) {
-    handled = true;
-    ZoomOutClick();
-  } else if (word == QLatin1String("ACTUALSIZE")) {
-    handled = true;
-    ActualSizeClick();
-  } else if (word == QLatin1String("BESTFIT")) {
-    handled = true;
-    BestFitClick();
-  } else if (word == QLatin1String("SETMINVIEWSIZE") && DemoParamNumber(params, 0, a) &&
-             DemoParamNumber(params, 1, b)) {
-    handled = true;
-    SetViewSize(a, b);
-    FitInitial();
-  } else if (word == QLatin1String("SETMINWINDOWSIZE") && DemoParamNumber(params, 0, a) &&
-             DemoParamNumber(params, 1, b)) {
-    handled = true;
-    SetMinWindowSize(a, b);
-  } else {
+  else
     TVxEditor::ExecuteDemoCommand(recorder, word, handled, params);
-  }
 }
 
 void TVxGraphicsEditor::GetDemoCommandPoint(const TVxProperties &params, bool &handled,
                                             QPoint &screenPoint) {
-  const QString name = DemoParamText(params, 0).toUpper();
-  QAction *button = nullptr;
-  if (name == QLatin1String("OPEN") || name == QLatin1String("OPENBUTTON"))
-    button = OpenToolButton;
-  else if (name == QLatin1String("ZOOMIN"))
-    button = ZoomInButton;
-  else if (name == QLatin1String("ZOOMOUT"))
-    button = ZoomOutButton;
-  else if (name == QLatin1String("ACTUALSIZE"))
-    button = ActualSizeButton;
-  else if (name == QLatin1String("BESTFIT"))
-    button = ScaleToBestFitButton;
-  if (button) {
-    if (QWidget *widget = StandardToolbar->widgetForAction(button)) {
-      screenPoint = widget->mapToGlobal(widget->rect().center());
-      handled = true;
-    }
-    return;
-  }
-  if (name == QLatin1String("IMAGE")) {
-    TVxGraphicsView *view = CurrentView();
-    int32_t x = 0, y = 0;
-    if (view && DemoParamNumber(params, 1, x) && DemoParamNumber(params, 2, y)) {
-      const TVxPoint p = view->MapMode().LogicalToDevice({x, y});
-      screenPoint = view->mapToGlobal(QPoint(p.X, p.Y));
-      handled = true;
-    }
-    return;
-  }
-  TVxEditor::GetDemoCommandPoint(params, handled, screenPoint);
+  TVxGraphicsView *view = CurrentView();
+  if (DemoWords().CommandPoint(*this, {}, params, screenPoint) ||
+      (view && TVxGraphicsView::DemoWords().CommandPoint(*view, {}, params, screenPoint)))
+    handled = true;
+  else
+    TVxEditor::GetDemoCommandPoint(params, handled, screenPoint);
+}
+
+void TVxGraphicsEditor::ListDemoWords(const TVxDemoWordVisitor &visit) {
+  DemoWords().List(*this, {}, visit);
+  TVxEditor::ListDemoWords(visit);
 }
 
 bool TVxGraphicsEditor::RunOpenDialog(QString &name) {

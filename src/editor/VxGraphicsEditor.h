@@ -127,6 +127,10 @@ class TVxGraphicsEditor : public TVxEditor,
   void ClearDemoPlayback(IVxDemoRecorder *recorder) override {
     TVxEditor::ClearDemoPlayback(recorder);
   }
+  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
+  // The editor's own words; Undo and Redo are its base's, the image point
+  // the view's.
+  static const TVxDemoWordTable<TVxGraphicsEditor> &DemoWords();
 
   // IVxDemoClient, forwarded to the editor's own operations.
   void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled, bool,
@@ -164,8 +168,9 @@ class TVxGraphicsEditor : public TVxEditor,
  private:
   void CreateCommands();
   void CreateStatusPanels();
-  void RecordCommand(const QString &word, const QString &message);
   void RecordOpen(const QString &name);
+  // "ImageOpen": a demonstration's picture, from the demo folder when it is there.
+  void DemoImageOpen(const TVxDemoCall &call);
   template <class F>
   void Step(F &&step, bool (TVxGraphicsEditor::*canStep)());
   void EndOpenEdit();
