@@ -85,7 +85,8 @@ std::string Unescaped(std::string_view text) {
 template <class T>
 bool Convert(std::string_view text, T &value) {
   // from_chars takes no plus sign; the script may write one.
-  if (text.size() > 1 && text.front() == '+' && !IsNumberStart(text[1])) text.remove_prefix(1);
+  if (text.size() > 1 && text.front() == '+' && text[1] != '+' && text[1] != '-')
+    text.remove_prefix(1);
   const char *end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
   return error == std::errc() && stop == end;

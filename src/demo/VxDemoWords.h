@@ -65,7 +65,8 @@ struct TVxDemoWordInfo {
   QString Word;
   TVxDemoArgs Args = TVxDemoArgs::None;
   QObject *Control = nullptr;
-  // Empty for a word that only names a control.
+  // Runs the word on its client, which must outlive it; empty for a word
+  // that only names a control.
   std::function<void(const TVxDemoCall &)> Run;
 };
 using TVxDemoWordVisitor = std::function<void(const TVxDemoWordInfo &)>;
@@ -80,12 +81,12 @@ bool DemoParamNumber(const TVxProperties &params, int32_t index, int32_t &number
 bool DemoArgsFit(TVxDemoArgs args, const TVxProperties &params);
 // The screen centre of a widget, or of the toolbar button of an action.
 bool DemoControlPoint(const QObject *control, QPoint &screen);
-// Compares a script's upper-case word with prefix + word.
+// Whether a script's word is prefix + word, letter case aside.
 bool IsDemoWord(const QString &scriptWord, const QString &prefix, std::string_view word);
 
-// The one way lines reach a recording; both do nothing unless it records,
-// and a line whose arguments cannot be written (a text with both kinds of
-// quotation marks) is not recorded but reported to the recorder.
+// The one way lines reach a recording. Both do nothing unless the recorder
+// records; lines that cannot be written (a text with both kinds of quotation
+// marks) are not recorded, and the recorder is told so.
 // A single line, e.g. "MouseDown Image, 10, 20".
 void RecordDemoLine(IVxDemoRecorder *recorder, std::string_view word,
                     std::span<const TVxDemoArgument> arguments);
@@ -151,14 +152,18 @@ class TVxDemoWordTable {
 
   // The user gave word (one of the table's) through its control.
   void Record(IVxDemoRecorder *recorder, const QString &prefix, std::string_view word,
-              std::initializer_list<TVxDemoArgument> arguments = {}) const {
+              std::span<const TVxDemoArgument> arguments = {}) const {
     const QString full = prefix + QLatin1String(word);
     const TWord *entry = Find(prefix, full.toUpper());
     if (!entry) return;
     RecordDemoCommand(recorder, entry->Target ? QLatin1String(entry->Target) : full,
                       entry->Message ? QLatin1String(entry->Message) : full,
                       entry->MessageAlways ? TVxDemoMessage::Always : TVxDemoMessage::WhenShown,
-                      full, std::span(arguments.begin(), arguments.size()));
+                      full, arguments);
+  }
+  void Record(IVxDemoRecorder *recorder, const QString &prefix, std::string_view word,
+              std::initializer_list<TVxDemoArgument> arguments) const {
+    Record(recorder, prefix, word, std::span(arguments.begin(), arguments.size()));
   }
 
   // One line of command (a mouse action) at the point word names.

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "../tools/ToolFixture.h"
+#include "demo/VxDemoLine.h"
 #include "framework/VxMainForm.h"
 #include "plugin/ExchangeFile.h"
 #include "settings/VxStream.h"
@@ -367,6 +368,27 @@ TEST_F(GraphicsEditorTest, ImageOpenTakesTheDemoFolderAndRecordingWritesIt) {
                                          QStringLiteral("ImageOpen \"face.png\", %1, %2")
                                              .arg(View()->width())
                                              .arg(View()->height())}));
+  Editor->ClearDemoPlayback(&recorder);
+}
+
+// A recorded Open replays the file it opened, whatever its name holds; a
+// name no script line can hold is not recorded at all.
+TEST_F(GraphicsEditorTest, RecordedOpenQuotesTheFileNameOrRefusesIt) {
+  uitest::TFakeRecorder recorder;
+  Editor->SetDemoPlayback(&recorder);
+  const fs::path quoted = CopySample("my \"best\" face.png");
+  ASSERT_NE(Open(quoted), nullptr);
+  ASSERT_EQ(recorder.Lines.size(), 3);
+  const std::optional<TVxDemoLine> line = ParseLine(recorder.Lines[2].toStdString());
+  ASSERT_TRUE(line && line->Arguments);
+  EXPECT_EQ(line->Word, "IMAGEOPEN");
+  EXPECT_EQ(line->Arguments->GetVariant(0), TVxVariant("my \"best\" face.png"));
+  EXPECT_EQ(line->Arguments->GetVariant(1), TVxVariant(View()->width()));
+
+  recorder.Lines.clear();
+  ASSERT_NE(Open(CopySample("both \" and '.png")), nullptr);
+  EXPECT_TRUE(recorder.Lines.isEmpty());
+  EXPECT_EQ(recorder.Errors.size(), 1);
   Editor->ClearDemoPlayback(&recorder);
 }
 
