@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "demo/VxDemoWords.h"
 #include "settings/VxSDF.h"
 
 class IVxDemoRecorder;
@@ -29,6 +30,8 @@ class IVxDemoClient {
   // The recorder that receives script lines while a recording runs.
   virtual void SetDemoPlayback(IVxDemoRecorder *recorder) = 0;
   virtual void ClearDemoPlayback(IVxDemoRecorder *playback) = 0;
+  // Every word the client declares, for the registry to register.
+  virtual void ListDemoWords(const TVxDemoWordVisitor &visit) = 0;
 
  protected:
   IVxDemoClient() = default;
@@ -70,8 +73,3 @@ class IVxDemoRegistry {
 // The application's component that keeps the registry, or null while there
 // is none.
 IVxDemoRegistry *DemoRegistry();
-
-// A script argument by position as text (numbers written out); empty when absent.
-QString DemoParamText(const TVxProperties &params, int32_t index);
-// A numeric script argument, reals rounded; false when it is not a number.
-bool DemoParamNumber(const TVxProperties &params, int32_t index, int32_t &number);

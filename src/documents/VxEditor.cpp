@@ -15,14 +15,6 @@
 namespace {
 
 // A script argument as text: strings as they are, numbers written out.
-QString ParamText(const TVxProperties &params, int32_t index) {
-  const TVxVariant value = params.GetVariant(index);
-  if (const auto *text = std::get_if<std::string>(&value)) return QString::fromStdString(*text);
-  if (const auto *number = std::get_if<int32_t>(&value)) return QString::number(*number);
-  if (const auto *real = std::get_if<double>(&value)) return QString::number(*real);
-  return {};
-}
-
 QString WithoutExtension(const QString &name) {
   const QString suffix = QFileInfo(name).suffix();
   return suffix.isEmpty() ? name : name.left(name.size() - suffix.size() - 1);
@@ -384,30 +376,32 @@ void TVxEditor::CloseQuery(QObject *, bool &canClose) {
   }
 }
 
-void TVxEditor::ExecuteDemoCommand(IVxDemoRecorder *, const QString &word, bool &handled,
-                                   const TVxProperties &) {
-  if (word == QLatin1String("UNDO")) {
-    UndoClick();
-    handled = true;
-  } else if (word == QLatin1String("REDO")) {
-    RedoClick();
-    handled = true;
-  }
+const TVxDemoWordTable<TVxEditor> &TVxEditor::DemoWords() {
+  using TWord = TVxDemoWord<TVxEditor>;
+  static const TWord words[] = {
+      {.Word = "Undo",
+       .Run = [](TVxEditor &editor, const TVxDemoCall &) { editor.UndoClick(); },
+       .Control = DemoControlOf<TVxEditor, &TVxEditor::UndoToolButton>},
+      {.Word = "Redo",
+       .Run = [](TVxEditor &editor, const TVxDemoCall &) { editor.RedoClick(); },
+       .Control = DemoControlOf<TVxEditor, &TVxEditor::RedoToolButton>},
+  };
+  static const TVxDemoWordTable<TVxEditor> table(words);
+  return table;
+}
+
+void TVxEditor::ExecuteDemoCommand(IVxDemoRecorder *recorder, const QString &word, bool &handled,
+                                   const TVxProperties &params) {
+  if (DemoWords().Execute(*this, {}, word, {recorder, params, false})) handled = true;
 }
 
 void TVxEditor::GetDemoCommandPoint(const TVxProperties &params, bool &handled,
                                     QPoint &screenPoint) {
-  const QString name = ParamText(params, 0).toUpper();
-  QAction *button = nullptr;
-  if (name == QLatin1String("UNDO"))
-    button = UndoToolButton;
-  else if (name == QLatin1String("REDO"))
-    button = RedoToolButton;
-  if (!button || !StandardToolbar) return;
-  QWidget *widget = StandardToolbar->widgetForAction(button);
-  if (!widget) return;
-  screenPoint = widget->mapToGlobal(widget->rect().center());
-  handled = true;
+  if (DemoWords().CommandPoint(*this, {}, params, screenPoint)) handled = true;
+}
+
+void TVxEditor::ListDemoWords(const TVxDemoWordVisitor &visit) {
+  DemoWords().List(*this, {}, visit);
 }
 
 void TVxEditor::SetDemoPlayback(IVxDemoRecorder *recorder) { Recorder = recorder; }
@@ -497,26 +491,18 @@ void TVxEditor::SaveAsClick() {
   if (!PluginMode) ExecuteSaveAsDialog(CurrentDocument());
 }
 
-void TVxEditor::RecordCommand(const QString &word, const QString &message) {
-  if (!Recorder || !Recorder->IsRecording()) return;
-  Recorder->RecordLine(QStringLiteral("MouseCurvedMove ") + word);
-  if (Recorder->ShowMessages())
-    Recorder->RecordLine(QStringLiteral("Message \"") + message + QStringLiteral("\""));
-  Recorder->RecordLine(word);
-}
-
 void TVxEditor::UndoClick() {
   if (CanUndo()) {
     Undo();
     if (!CanUndo())
       if (TVxDocument *current = CurrentDocument()) current->SetSaved(true);
   }
-  RecordCommand(QStringLiteral("Undo"), QStringLiteral("Undo"));
+  DemoWords().Record(Recorder, {}, "Undo");
 }
 
 void TVxEditor::RedoClick() {
   if (CanRedo()) Redo();
-  RecordCommand(QStringLiteral("Redo"), QStringLiteral("Redo"));
+  DemoWords().Record(Recorder, {}, "Redo");
 }
 
 void TVxEditor::UndoAllClick() {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "demo/VxDemoWords.h"
 #include "documents/VxCommandHistory.h"
 #include "documents/VxFileFormats.h"
 #include "framework/VxModule.h"
@@ -205,6 +206,9 @@ class TVxEditor : public TVxModuleWithControls {
   virtual void GetDemoCommandPoint(const TVxProperties &params, bool &handled, QPoint &screenPoint);
   virtual void SetDemoPlayback(IVxDemoRecorder *recorder);
   virtual void ClearDemoPlayback(IVxDemoRecorder *recorder);
+  virtual void ListDemoWords(const TVxDemoWordVisitor &visit);
+  // Undo and Redo.
+  static const TVxDemoWordTable<TVxEditor> &DemoWords();
   virtual void AddRecentFile(TVxDocument *doc);
   // Entered once, never left: hides Open and Save and sets exit code -1.
   virtual void SetPluginMode(bool on);
@@ -244,7 +248,6 @@ class TVxEditor : public TVxModuleWithControls {
 
  private:
   void CreateCommands();
-  void RecordCommand(const QString &word, const QString &message);
   void RecentFileClick(QAction *item);
   void ShowView(QWidget *view);
 

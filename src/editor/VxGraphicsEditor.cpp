@@ -1,7 +1,6 @@
 #include "editor/VxGraphicsEditor.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -14,23 +13,21 @@
 #include <cmath>
 #include <variant>
 
+#include "base/VxProperties.h"
 #include "demo/VxDemoRecorder.h"
+#include "editor/VxScannerImport.h"
 #include "framework/VxApplication.h"
 #include "framework/VxCursors.h"
 #include "framework/VxMainForm.h"
 #include "framework/VxProgressMeter.h"
 #include "base/VxProperties.h"
 #include "framework/VxText.h"
-#include "services/Scanner.h"
 #include "services/VxDialogs.h"
 #include "tools/VxGraphicsTool.h"
 #include "tools/VxScrollTool.h"
 
 namespace {
 
-// The extensions the folder scan keeps; a file is kept when its own extension
-// (with the dot, upper case, longer than two characters) occurs in this text.
-const QString FolderExtensions = QStringLiteral(".JPG;.JPEG;.TIF;.TIFF;.PNG;.BMP;.RLE;.DIB");
 
 // Places one axis of a window of `size` at `position` inside [start, end).
 void FitAxis(int &position, int &size, int start, int end) {
@@ -66,14 +63,10 @@ TVxGraphicsEditor *GraphicsEditor() {
 }
 
 TVxGraphicsEditor::TVxGraphicsEditor(QObject *owner)
-    : TVxEditor(owner), FScanner(std::make_unique<platform::TScanner>()) {
+    : TVxEditor(owner),
+      FFolder([this](const QString &name) { return TVxEditor::OpenFile(name, true); }),
+      FScannerImport(std::make_unique<TVxScannerImport>(*this)) {
   setObjectName(QStringLiteral("GraphicsEditor"));
-  FScanner->OnAcquireStarted = [this] { ScannerEnabled(false); };
-  FScanner->OnAcquireEnded = [this] { ScannerEnabled(true); };
-  // The worker's end is handed to this thread; dropped if the editor is gone.
-  FScanner->Dispatch = [this](std::function<void()> call) {
-    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
-  };
   if (TMainForm *form = MainForm()) {
     CreateCommands();
     CreateStatusPanels();
@@ -92,11 +85,8 @@ TVxGraphicsEditor::TVxGraphicsEditor(QObject *owner)
 }
 
 TVxGraphicsEditor::~TVxGraphicsEditor() {
-  // The listing's queued answer is dropped with the editor.
-  if (SourceLister.joinable()) SourceLister.join();
-  // A running acquisition ends while the editor can still take its result.
-  FScanner.reset();
-  ScanWait.reset();
+  // Its running acquisition ends while the editor can still take the result.
+  FScannerImport.reset();
   if (TMainForm *form = MainForm()) form->OnFileDropped = nullptr;
 }
 
@@ -150,16 +140,7 @@ void TVxGraphicsEditor::CreateCommands() {
   QMenu *file = form.FileMenuItem;
   QAction *fileSeparator = form.FileMenuSeparator;
   CloseMenuSeperator = form.AddSeparator(file, fileSeparator);
-  SelectTwainSourceMenuItem =
-      form.AddMenuItem({}, {}, fileSeparator, file, -1, [this] { ImportSubmenuPopup(); });
-  SelectTwainSourceMenuItem->setVisible(false);
-  AcquireMenuItem = form.AddMenuItem({}, {}, fileSeparator, file, -1, [this] {
-    if (!LastSource.isEmpty()) AcquireFrom(LastSource);
-  });
-  AcquireMenuItem->setVisible(false);
-  ImportSubmenu = form.AddSubmenu({}, file, fileSeparator);
-  ImportSubmenu->setObjectName(QStringLiteral("ImportSubmenu"));
-  connect(ImportSubmenu, &QMenu::aboutToShow, this, [this] { ImportSubmenuPopup(); });
+  FScannerImport->CreateCommands(form, file, fileSeparator);
 }
 
 void TVxGraphicsEditor::CreateStatusPanels() {
@@ -213,9 +194,7 @@ void TVxGraphicsEditor::Localize() {
   PrevImageButton->setToolTip(Text(2104));
   NextImageButton->setText(Text(2105));
   NextImageButton->setToolTip(Text(2105));
-  SelectTwainSourceMenuItem->setText(Text(102));
-  AcquireMenuItem->setText(Text(101));
-  ImportSubmenu->setTitle(Text(17));
+  FScannerImport->Localize();
   if (OkButton) OkButton->setText(Text(3001));
   if (CancelButton) CancelButton->setText(Text(3002));
 }
@@ -246,8 +225,8 @@ void TVxGraphicsEditor::UpdateControls() {
   for (QAction *item : {ZoomInMenuItem, ZoomOutMenuItem, ActualSizeMenuItem, ScaleToBestFitMenuItem,
                         ZoomInButton, ZoomOutButton, ActualSizeButton, ScaleToBestFitButton})
     item->setEnabled(open);
-  PrevImageButton->setEnabled(!Folder.isEmpty() && FFolderIndex > 0);
-  NextImageButton->setEnabled(!Folder.isEmpty() && FFolderIndex < Folder.size() - 1);
+  PrevImageButton->setEnabled(FFolder.CanGoPrevious());
+  NextImageButton->setEnabled(FFolder.CanGoNext());
 }
 
 TVxGraphicsDocument *TVxGraphicsEditor::CurrentGraphicsDocument() const {
@@ -389,71 +368,26 @@ void TVxGraphicsEditor::SetPluginMode(bool on) {
   UpdateCaption();
 }
 
-void TVxGraphicsEditor::RecordCommand(const QString &word, const QString &message) {
-  IVxDemoRecorder *recorder = DemoRecorder();
-  if (!recorder || !recorder->IsRecording()) return;
-  recorder->RecordLine(QStringLiteral("MouseCurvedMove ") + word);
-  if (recorder->ShowMessages())
-    recorder->RecordLine(QStringLiteral("Message \"") + message + QStringLiteral("\""));
-  recorder->RecordLine(word);
-}
-
 void TVxGraphicsEditor::RecordOpen(const QString &name) {
-  IVxDemoRecorder *recorder = DemoRecorder();
-  TVxGraphicsView *view = CurrentView();
-  if (!recorder || !recorder->IsRecording() || !view) return;
-  recorder->RecordLine(QStringLiteral("MouseCurvedMove Open"));
-  if (recorder->ShowMessages()) recorder->RecordLine(QStringLiteral("Message \"Open Image\""));
-  recorder->RecordLine(QStringLiteral("ImageOpen \"%1\", %2, %3")
-                           .arg(QFileInfo(name).fileName())
-                           .arg(view->width())
-                           .arg(view->height()));
+  // The script runs with the view as large as it was when recorded.
+  if (TVxGraphicsView *view = CurrentView())
+    DemoWords().Record(DemoRecorder(), {}, "ImageOpen",
+                       {QFileInfo(name).fileName().toStdString(), view->width(), view->height()});
 }
 
 bool TVxGraphicsEditor::OpenFile(const QString &name, TVxDocument *&doc, bool addToRecent) {
   if (!TVxEditor::OpenFile(name, doc, addToRecent)) return false;
   if (doc && doc->HasView()) {
-    ScanFolder(name);
+    FFolder.ScanFolder(name);
     FitInitial();
     RecordOpen(name);
   }
   return true;
 }
 
-void TVxGraphicsEditor::ScanFolder(const QString &name) {
-  Folder.clear();
-  FFolderIndex = -1;
-  const QFileInfo info(name);
-  const QDir folder = info.absoluteDir();
-  // Sorted by name so that Previous and Next walk the folder as a file
-  // manager lists it.
-  const QFileInfoList entries = folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System,
-                                                     QDir::Name | QDir::IgnoreCase);
-  for (const QFileInfo &entry : entries) {
-    const QString suffix = entry.fileName().contains(u'.')
-                               ? QStringLiteral(".") + entry.suffix().toUpper()
-                               : QString();
-    if (suffix.size() > 2 && FolderExtensions.contains(suffix)) Folder << entry.absoluteFilePath();
-  }
-  const QString wanted = info.absoluteFilePath();
-  for (qsizetype i = 0; i < Folder.size(); ++i)
-    if (Folder[i].compare(wanted, Qt::CaseInsensitive) == 0) {
-      FFolderIndex = static_cast<int>(i);
-      break;
-    }
-}
+void TVxGraphicsEditor::NextImageClick() { FFolder.Next(); }
 
-void TVxGraphicsEditor::NextImageClick() {
-  if (Folder.isEmpty() || FFolderIndex + 1 >= Folder.size()) return;
-  ++FFolderIndex;
-  TVxEditor::OpenFile(Folder[FFolderIndex], true);
-}
-
-void TVxGraphicsEditor::PreviousImageClick() {
-  if (Folder.isEmpty() || FFolderIndex <= 0) return;
-  --FFolderIndex;
-  TVxEditor::OpenFile(Folder[FFolderIndex], true);
-}
+void TVxGraphicsEditor::PreviousImageClick() { FFolder.Previous(); }
 
 void TVxGraphicsEditor::FitInitial() {
   TVxGraphicsView *view = CurrentView();
@@ -519,7 +453,7 @@ void TVxGraphicsEditor::MouseWheelHandler(TVxShiftState shift, int delta, const 
 void TVxGraphicsEditor::DocumentViewActivated(TVxDocument *doc) { ActivateDocument(doc); }
 
 void TVxGraphicsEditor::ZoomInClick() {
-  RecordCommand(QStringLiteral("ZoomIn"), QStringLiteral("Zoom In"));
+  DemoWords().Record(DemoRecorder(), {}, "ZoomIn");
   if (TVxGraphicsView *view = CurrentView()) {
     const TVxZoom zoom = view->Zoom();
     const TVxZoom step = ZoomInStep(zoom.Numerator, zoom.Denominator);
@@ -528,7 +462,7 @@ void TVxGraphicsEditor::ZoomInClick() {
 }
 
 void TVxGraphicsEditor::ZoomOutClick() {
-  RecordCommand(QStringLiteral("ZoomOut"), QStringLiteral("Zoom Out"));
+  DemoWords().Record(DemoRecorder(), {}, "ZoomOut");
   if (TVxGraphicsView *view = CurrentView()) {
     const TVxZoom zoom = view->Zoom();
     const TVxZoom step = ZoomOutStep(zoom.Numerator, zoom.Denominator);
@@ -537,12 +471,12 @@ void TVxGraphicsEditor::ZoomOutClick() {
 }
 
 void TVxGraphicsEditor::ActualSizeClick() {
-  RecordCommand(QStringLiteral("ActualSize"), QStringLiteral("Actual Size"));
+  DemoWords().Record(DemoRecorder(), {}, "ActualSize");
   if (TVxGraphicsView *view = CurrentView()) view->SetZoom(1, 1);
 }
 
 void TVxGraphicsEditor::BestFitClick() {
-  RecordCommand(QStringLiteral("BestFit"), QStringLiteral("Best Fit"));
+  DemoWords().Record(DemoRecorder(), {}, "BestFit");
   if (CurrentView()) BestFit();
 }
 
@@ -656,156 +590,96 @@ void TVxGraphicsEditor::PlaceWindow(const QRect &outer) {
   if (QLayout *layout = form->layout()) layout->activate();
 }
 
+const TVxDemoWordTable<TVxGraphicsEditor> &TVxGraphicsEditor::DemoWords() {
+  using TEditor = TVxGraphicsEditor;
+  using TWord = TVxDemoWord<TEditor>;
+  static const TWord words[] = {
+      {.Word = "Open", .Control = DemoControlOf<TEditor, &TEditor::OpenToolButton>},
+      {.Word = "OpenButton", .Control = DemoControlOf<TEditor, &TEditor::OpenToolButton>},
+      {.Word = "ImageOpen",
+       .Args = TVxDemoArgs::File,
+       .Run = [](TEditor &editor, const TVxDemoCall &call) { editor.DemoImageOpen(call); },
+       .Target = "Open",
+       .Message = "Open Image"},
+      {.Word = "ZoomIn",
+       .Run = [](TEditor &editor, const TVxDemoCall &) { editor.ZoomInClick(); },
+       .Control = DemoControlOf<TEditor, &TEditor::ZoomInButton>,
+       .Message = "Zoom In"},
+      {.Word = "ZoomOut",
+       .Run = [](TEditor &editor, const TVxDemoCall &) { editor.ZoomOutClick(); },
+       .Control = DemoControlOf<TEditor, &TEditor::ZoomOutButton>,
+       .Message = "Zoom Out"},
+      {.Word = "ActualSize",
+       .Run = [](TEditor &editor, const TVxDemoCall &) { editor.ActualSizeClick(); },
+       .Control = DemoControlOf<TEditor, &TEditor::ActualSizeButton>,
+       .Message = "Actual Size"},
+      {.Word = "BestFit",
+       .Run = [](TEditor &editor, const TVxDemoCall &) { editor.BestFitClick(); },
+       .Control = DemoControlOf<TEditor, &TEditor::ScaleToBestFitButton>,
+       .Message = "Best Fit"},
+      {.Word = "SetMinViewSize",
+       .Args = TVxDemoArgs::Point,
+       .Run =
+           [](TEditor &editor, const TVxDemoCall &call) {
+             int32_t width = 0, height = 0;
+             DemoParamNumber(call.Params, 0, width);
+             DemoParamNumber(call.Params, 1, height);
+             editor.SetViewSize(width, height);
+             editor.FitInitial();
+           }},
+      {.Word = "SetMinWindowSize",
+       .Args = TVxDemoArgs::Point,
+       .Run =
+           [](TEditor &editor, const TVxDemoCall &call) {
+             int32_t width = 0, height = 0;
+             DemoParamNumber(call.Params, 0, width);
+             DemoParamNumber(call.Params, 1, height);
+             editor.SetMinWindowSize(width, height);
+           }},
+  };
+  static const TVxDemoWordTable<TEditor> table(words);
+  return table;
+}
+
+void TVxGraphicsEditor::DemoImageOpen(const TVxDemoCall &call) {
+  const TVxProperties &params = call.Params;
+  QString path = DemoParamText(params, 0);
+  if (!DemoFolder.isEmpty() && QFileInfo::exists(DemoFolder + path)) path = DemoFolder + path;
+  TVxDocument *doc = nullptr;
+  int32_t width = 0, height = 0;
+  if (OpenFile(path, doc, true)) {
+    doc->DiscardOnClose = true;
+    if (params.Count() == 3 && DemoParamNumber(params, 1, width) &&
+        DemoParamNumber(params, 2, height)) {
+      SetViewSize(width, height);
+      FitInitial();
+    }
+  } else if (call.Playback) {
+    call.Playback->ReportError(QStringLiteral("Cannot open the file."));
+  }
+}
+
 void TVxGraphicsEditor::ExecuteDemoCommand(IVxDemoRecorder *recorder, const QString &word,
                                            bool &handled, const TVxProperties &params) {
-  int32_t a = 0, b = 0;
-  if (word == QLatin1String("IMAGEOPEN")) {
+  if (DemoWords().Execute(*this, {}, word, {recorder, params, false}))
     handled = true;
-    QString path = DemoParamText(params, 0);
-    if (!DemoFolder.isEmpty() && QFileInfo::exists(DemoFolder + path)) path = DemoFolder + path;
-    TVxDocument *doc = nullptr;
-    if (OpenFile(path, doc, true)) {
-      doc->DiscardOnClose = true;
-      if (params.Count() == 3 && DemoParamNumber(params, 1, a) && DemoParamNumber(params, 2, b)) {
-        SetViewSize(a, b);
-        FitInitial();
-      }
-    } else if (recorder) {
-      recorder->ReportError(QStringLiteral("Cannot open the file."));
-    }
-  } else if (word == QLatin1String("ZOOMIN")) {
-    handled = true;
-    ZoomInClick();
-  } else if (word == QLatin1String("ZOOMOUT")) {
-    handled = true;
-    ZoomOutClick();
-  } else if (word == QLatin1String("ACTUALSIZE")) {
-    handled = true;
-    ActualSizeClick();
-  } else if (word == QLatin1String("BESTFIT")) {
-    handled = true;
-    BestFitClick();
-  } else if (word == QLatin1String("SETMINVIEWSIZE") && DemoParamNumber(params, 0, a) &&
-             DemoParamNumber(params, 1, b)) {
-    handled = true;
-    SetViewSize(a, b);
-    FitInitial();
-  } else if (word == QLatin1String("SETMINWINDOWSIZE") && DemoParamNumber(params, 0, a) &&
-             DemoParamNumber(params, 1, b)) {
-    handled = true;
-    SetMinWindowSize(a, b);
-  } else {
+  else
     TVxEditor::ExecuteDemoCommand(recorder, word, handled, params);
-  }
 }
 
 void TVxGraphicsEditor::GetDemoCommandPoint(const TVxProperties &params, bool &handled,
                                             QPoint &screenPoint) {
-  const QString name = DemoParamText(params, 0).toUpper();
-  QAction *button = nullptr;
-  if (name == QLatin1String("OPEN") || name == QLatin1String("OPENBUTTON"))
-    button = OpenToolButton;
-  else if (name == QLatin1String("ZOOMIN"))
-    button = ZoomInButton;
-  else if (name == QLatin1String("ZOOMOUT"))
-    button = ZoomOutButton;
-  else if (name == QLatin1String("ACTUALSIZE"))
-    button = ActualSizeButton;
-  else if (name == QLatin1String("BESTFIT"))
-    button = ScaleToBestFitButton;
-  if (button) {
-    if (QWidget *widget = StandardToolbar->widgetForAction(button)) {
-      screenPoint = widget->mapToGlobal(widget->rect().center());
-      handled = true;
-    }
-    return;
-  }
-  if (name == QLatin1String("IMAGE")) {
-    TVxGraphicsView *view = CurrentView();
-    int32_t x = 0, y = 0;
-    if (view && DemoParamNumber(params, 1, x) && DemoParamNumber(params, 2, y)) {
-      const TVxPoint p = view->MapMode().LogicalToDevice({x, y});
-      screenPoint = view->mapToGlobal(QPoint(p.X, p.Y));
-      handled = true;
-    }
-    return;
-  }
-  TVxEditor::GetDemoCommandPoint(params, handled, screenPoint);
+  TVxGraphicsView *view = CurrentView();
+  if (DemoWords().CommandPoint(*this, {}, params, screenPoint) ||
+      (view && TVxGraphicsView::DemoWords().CommandPoint(*view, {}, params, screenPoint)))
+    handled = true;
+  else
+    TVxEditor::GetDemoCommandPoint(params, handled, screenPoint);
 }
 
-// --- Scanner import ----------------------------------------------------------
-
-bool TVxGraphicsEditor::IsAcquiring() const { return FScanner && FScanner->IsBusy(); }
-
-void TVxGraphicsEditor::ScannerEnabled(bool enabled) {
-  if (SelectTwainSourceMenuItem) SelectTwainSourceMenuItem->setEnabled(enabled);
-  if (AcquireMenuItem) AcquireMenuItem->setEnabled(enabled);
-}
-
-void TVxGraphicsEditor::ImportSubmenuPopup() {
-  if (!ImportSubmenu) return;
-  ImportSubmenu->clear();
-  ImportSubmenu->addAction(Text(5403))->setEnabled(false);
-  if (ListingSources) return;
-  ListingSources = true;
-  if (SourceLister.joinable()) SourceLister.join();
-  // Only this thread asks the scanner for sources while it runs.
-  SourceLister = std::thread([this] {
-    std::vector<platform::TScanSource> sources;
-    const bool found = FScanner->Sources(sources) && !sources.empty();
-    QMetaObject::invokeMethod(
-        this, [this, found, sources] { FillImportSubmenu(found, sources); }, Qt::QueuedConnection);
-  });
-}
-
-void TVxGraphicsEditor::FillImportSubmenu(bool found,
-                                          const std::vector<platform::TScanSource> &sources) {
-  ListingSources = false;
-  ImportSubmenu->clear();
-  if (!found) {
-    ImportSubmenu->addAction(Text(5401))->setEnabled(false);
-    return;
-  }
-  for (const platform::TScanSource &source : sources) {
-    const QString name = QString::fromStdString(source.Name);
-    QString caption = QString::fromStdString(source.Vendor + " " + source.Model).trimmed();
-    caption =
-        caption.isEmpty() ? name : caption + QStringLiteral(" (") + name + QStringLiteral(")");
-    QAction *item = ImportSubmenu->addAction(caption);
-    item->setData(name);
-    item->setEnabled(!IsAcquiring());
-    connect(item, &QAction::triggered, this, [this, name] { AcquireFrom(name); });
-  }
-}
-
-bool TVxGraphicsEditor::AcquireFrom(const QString &source) {
-  if (IsAcquiring() || !CanReplaceDocument()) return false;
-  LastSource = source;
-  ScanWait = std::make_unique<TVxWaitCursor>();
-  FScanner->AcquireToFileAsync(source.toStdString(),
-                               [this](const platform::TScanResult &result) { ScanDone(result); });
-  return true;
-}
-
-void TVxGraphicsEditor::ScanDone(const platform::TScanResult &result) {
-  ScanWait.reset();
-  if (!result.Ok()) {
-    if (result.Status != platform::TScanStatus::Cancelled && Application())
-      Application()->MessageBox(FormattedText(5400, QString::fromStdString(result.Detail)),
-                                MbOk | MbIconError);
-    return;
-  }
-  const QString file = QString::fromStdString(result.File.string());
-  TVxDocument *doc = nullptr;
-  if (OpenFile(file, doc, false) && doc) {
-    // An acquired page has no file of its own: saving asks for one.
-    doc->SetFileName({});
-    Folder.clear();
-    FFolderIndex = -1;
-    UpdateCaption();
-  }
-  std::error_code ignored;
-  std::filesystem::remove(result.File, ignored);
+void TVxGraphicsEditor::ListDemoWords(const TVxDemoWordVisitor &visit) {
+  DemoWords().List(*this, {}, visit);
+  TVxEditor::ListDemoWords(visit);
 }
 
 bool TVxGraphicsEditor::RunOpenDialog(QString &name) {
@@ -814,8 +688,7 @@ bool TVxGraphicsEditor::RunOpenDialog(QString &name) {
 
 // The save dialog lists the registry's writable formats, the same array the
 // caller passes.
-bool TVxGraphicsEditor::RunSaveDialog(const TVxFileFormatArray &, QString &name,
-                                      int &filterIndex) {
+bool TVxGraphicsEditor::RunSaveDialog(const TVxFileFormatArray &, QString &name, int &filterIndex) {
   return ExecuteSaveFileDialog(MainForm(), FFormats, name, filterIndex);
 }
 

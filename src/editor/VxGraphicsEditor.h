@@ -2,8 +2,8 @@
 // The image editor: the editor of image documents with the View commands,
 // previous and next image of the folder, the status bar's pointer and size
 // fields, the current tool and tool switching, image-aware Undo and Redo, the
-// plug-in mode, the demonstration words addressed to the editor, and the
-// scanner import.
+// plug-in mode and the demonstration words addressed to the editor. The
+// folder walk and the scanner import are units of their own that it owns.
 
 #include <QLabel>
 #include <QPointer>
@@ -11,23 +11,18 @@
 #include <QToolButton>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "demo/VxDemoClient.h"
 #include "documents/VxEditor.h"
 #include "documents/VxGraphicsDocument.h"
 #include "documents/VxGraphicsFormats.h"
+#include "editor/VxFolderBrowser.h"
+#include "tools/VxGraphicsTool.h"
 #include "tools/VxToolHost.h"
 #include "views/VxGraphicsView.h"
 
-class TVxGraphicsTool;
-class TVxWaitCursor;
-namespace platform {
-class TScanner;
-struct TScanResult;
-struct TScanSource;
-}  // namespace platform
+class TVxScannerImport;
 
 class TVxGraphicsEditor : public TVxEditor,
                           public IVxToolHost,
@@ -52,9 +47,6 @@ class TVxGraphicsEditor : public TVxEditor,
   QAction *ZoomOutButton = nullptr;
   QAction *ActualSizeButton = nullptr;
   QAction *ScaleToBestFitButton = nullptr;
-  QMenu *ImportSubmenu = nullptr;
-  QAction *SelectTwainSourceMenuItem = nullptr;
-  QAction *AcquireMenuItem = nullptr;
   QAction *CloseMenuSeperator = nullptr;
   QLabel *XStatusPanel = nullptr;
   QLabel *YStatusPanel = nullptr;
@@ -78,10 +70,10 @@ class TVxGraphicsEditor : public TVxEditor,
 
   TVxGraphicsTool *CurrentTool() const override { return FCurrentTool.data(); }
   TVxGraphicsTool *PreviousTool() const { return FPreviousTool.data(); }
-  const QStringList &FolderImages() const { return Folder; }
-  int FolderIndex() const { return FFolderIndex; }
+  // The images of the current image's folder, for Previous and Next.
+  TVxFolderBrowser &Folder() { return FFolder; }
+  TVxScannerImport &ScannerImport() { return *FScannerImport; }
   TVxGraphicsFormats &Formats() { return FFormats; }
-  platform::TScanner &Scanner() { return *FScanner; }
   TVxGraphicsDocument *CurrentGraphicsDocument() const override;
   // The current document's view, or null.
   TVxGraphicsView *CurrentView() const override;
@@ -133,6 +125,10 @@ class TVxGraphicsEditor : public TVxEditor,
   void ClearDemoPlayback(IVxDemoRecorder *recorder) override {
     TVxEditor::ClearDemoPlayback(recorder);
   }
+  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
+  // The editor's own words; Undo and Redo are its base's, the image point
+  // the view's.
+  static const TVxDemoWordTable<TVxGraphicsEditor> &DemoWords();
 
   // IVxDemoClient, forwarded to the editor's own operations.
   void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled, bool,
@@ -157,8 +153,6 @@ class TVxGraphicsEditor : public TVxEditor,
   virtual void PluginOkClick();
   virtual void PluginCancelClick();
 
-  // The image files of name's folder, and name's place among them.
-  void ScanFolder(const QString &name);
   // 1:1 when the image fits the view, else BestFit.
   void FitInitial();
   void BestFit();
@@ -169,27 +163,14 @@ class TVxGraphicsEditor : public TVxEditor,
   // Gives the main window the outer rectangle `outer`, frame included.
   void PlaceWindow(const QRect &outer);
 
-  // Scanner import: asks for the scanner sources and refills the Import
-  // submenu with them. Finding them can take seconds (network scanners), so
-  // the asking runs on a helper thread and the submenu says it is searching.
-  void ImportSubmenuPopup();
-  // The sources are being asked for; the submenu is refilled when this ends.
-  bool IsListingSources() const { return ListingSources; }
-  // Acquires one page from source off the user-interface thread and opens
-  // it as an untitled document; false when it could not start.
-  bool AcquireFrom(const QString &source);
-  bool IsAcquiring() const;
-
  private:
   void CreateCommands();
   void CreateStatusPanels();
-  void RecordCommand(const QString &word, const QString &message);
   void RecordOpen(const QString &name);
+  // "ImageOpen": a demonstration's picture, from the demo folder when it is there.
+  void DemoImageOpen(const TVxDemoCall &call);
   template <class F>
   void Step(F &&step, bool (TVxGraphicsEditor::*canStep)());
-  void ScannerEnabled(bool enabled);
-  void FillImportSubmenu(bool found, const std::vector<platform::TScanSource> &sources);
-  void ScanDone(const platform::TScanResult &result);
   void EndOpenEdit();
   // Writes the exchange file back and sets exit code 0; false, after saying
   // so, when the file could not be written.
@@ -197,18 +178,13 @@ class TVxGraphicsEditor : public TVxEditor,
   bool eventFilter(QObject *watched, QEvent *event) override;
 
   TVxGraphicsFormats FFormats;
-  std::unique_ptr<platform::TScanner> FScanner;
-  std::unique_ptr<TVxWaitCursor> ScanWait;
+  TVxFolderBrowser FFolder;
+  std::unique_ptr<TVxScannerImport> FScannerImport;
   bool ToolSwitchingLocked = false;
   QPointer<TVxGraphicsTool> FCurrentTool;
   QPointer<TVxGraphicsTool> FPreviousTool;
-  QStringList Folder;
-  int FFolderIndex = -1;
   // The view was attached before it had its final size: fit it once it has.
   bool FitPending = false;
-  QString LastSource;
-  bool ListingSources = false;
-  std::thread SourceLister;
 };
 
 // The application's image editor, or null.

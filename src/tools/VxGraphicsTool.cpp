@@ -56,10 +56,6 @@ void TVxGraphicsTool::CreateToolButton(const QString &caption, int imageIndex,
 
 bool TVxGraphicsTool::IsRecording() const { return DemoPlayback && DemoPlayback->IsRecording(); }
 
-void TVxGraphicsTool::RecordLine(const QString &line) {
-  if (IsRecording()) DemoPlayback->RecordLine(line);
-}
-
 void TVxGraphicsTool::UpdateControls() {
   IVxToolHost *editor = ToolHost();
   const bool checked = editor && editor->CurrentTool() == this;
@@ -71,16 +67,35 @@ void TVxGraphicsTool::UpdateControls() {
   if (Frame) Frame->SetControlsEnabled(enabled && checked);
 }
 
-void TVxGraphicsTool::ExecuteDemoCommand(IVxDemoRecorder *, const QString &word, bool &handled,
-                                         bool, const TVxProperties &) {
-  if (!ToolName.isEmpty() && word == ToolName.toUpper()) {
-    ToolButtonClick(this);
-    handled = true;
-  }
+const TVxDemoWordTable<TVxGraphicsTool> &TVxGraphicsTool::DemoWords() {
+  using TTool = TVxGraphicsTool;
+  static const TVxDemoWord<TTool> words[] = {
+      {.Word = "",
+       .Run = [](TTool &tool, const TVxDemoCall &) { tool.ToolButtonClick(&tool); },
+       .Control = DemoControlOf<TTool, &TTool::Button>,
+       .MessageAlways = true},
+  };
+  static const TVxDemoWordTable<TTool> table(words);
+  return table;
 }
 
-void TVxGraphicsTool::GetDemoCommandPoint(IVxDemoRecorder *, const TVxProperties &, bool &,
-                                          QPoint &) {}
+void TVxGraphicsTool::ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word,
+                                         bool &handled, bool userAction,
+                                         const TVxProperties &params) {
+  if (!ToolName.isEmpty() &&
+      DemoWords().Execute(*this, ToolName, word, {playback, params, userAction}))
+    handled = true;
+}
+
+void TVxGraphicsTool::GetDemoCommandPoint(IVxDemoRecorder *, const TVxProperties &params,
+                                          bool &handled, QPoint &screenPoint) {
+  if (!ToolName.isEmpty() && DemoWords().CommandPoint(*this, ToolName, params, screenPoint))
+    handled = true;
+}
+
+void TVxGraphicsTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
+  if (!ToolName.isEmpty()) DemoWords().List(*this, ToolName, visit);
+}
 
 void TVxGraphicsTool::AddControl(TVxGraphicsToolControl *control) {
   if (control && std::find(Controls.begin(), Controls.end(), control) == Controls.end())
@@ -169,11 +184,7 @@ void TVxGraphicsTool::SetToolVisible(bool visible) {
 
 void TVxGraphicsTool::ToolButtonClick(QObject *) {
   if (IVxToolHost *editor = ToolHost()) editor->SelectTool(this);
-  if (IsRecording()) {
-    RecordLine(QStringLiteral("MouseCurvedMove ") + ToolName);
-    RecordLine(QStringLiteral("Message \"") + ToolName + QStringLiteral("\""));
-    RecordLine(ToolName);
-  }
+  if (!ToolName.isEmpty()) DemoWords().Record(DemoPlayback, ToolName, "");
 }
 
 void TVxGraphicsTool::ActivateTool() {

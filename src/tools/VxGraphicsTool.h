@@ -61,13 +61,17 @@ class TVxGraphicsTool : public TVxModuleWithControls,
 
   void UpdateControls() override;
 
-  // IVxDemoClient. The tool's own word clicks its button.
+  // IVxDemoClient over DemoWords, whose words follow ToolName. Concrete
+  // tools with words of their own look in their table first, then here.
   void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
                           bool userAction, const TVxProperties &params) override;
   void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
                            QPoint &screenPoint) override;
   void SetDemoPlayback(IVxDemoRecorder *recorder) override { DemoPlayback = recorder; }
   void ClearDemoPlayback(IVxDemoRecorder *) override { DemoPlayback = nullptr; }
+  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
+  // The tool's own word, ToolName: clicks its button, which is its point.
+  static const TVxDemoWordTable<TVxGraphicsTool> &DemoWords();
 
   virtual void AddControl(TVxGraphicsToolControl *control);
   virtual void RemoveControl(TVxGraphicsToolControl *control);
@@ -127,8 +131,6 @@ class TVxGraphicsTool : public TVxModuleWithControls,
   // its title in bold), else on the editor's toolbar.
   void CreateToolButton(const QString &caption, int imageIndex,
                         const std::function<TVxFrame *(QWidget *parent)> &makeFrame = {});
-  // Writes one script line when a demonstration is being recorded.
-  void RecordLine(const QString &line);
   bool IsRecording() const;
 
  private:

@@ -56,19 +56,37 @@ void TVxOriginalImageTool::UpdateControls() {
 void TVxOriginalImageTool::ActivateTool() {
   TVxGraphicsTool::ActivateTool();
   if (!IsRecording()) return;
-  for (const char *line : {"MouseCurvedMove OriginalImage", "MouseDown",
-                           "Message \"Original Image\"", "MouseUp", "Message \"Corrected Image\""})
-    RecordLine(QString::fromLatin1(line));
+  // A press on the button and its release, each explained.
+  DemoWords().RecordAt(DemoPlayback, "MouseCurvedMove", ToolName, "");
+  RecordDemoLine(DemoPlayback, "MouseDown");
+  RecordDemoLine(DemoPlayback, "Message", {std::string("Original Image")});
+  RecordDemoLine(DemoPlayback, "MouseUp");
+  RecordDemoLine(DemoPlayback, "Message", {std::string("Corrected Image")});
+}
+
+const TVxDemoWordTable<TVxOriginalImageTool> &TVxOriginalImageTool::DemoWords() {
+  using TTool = TVxOriginalImageTool;
+  static const TVxDemoWord<TTool> words[] = {
+      {.Word = "", .Control = DemoControlOf<TTool, &TTool::OriginalImageToolButton>},
+      {.Word = "Button", .Control = DemoControlOf<TTool, &TTool::OriginalImageToolButton>},
+  };
+  static const TVxDemoWordTable<TTool> table(words);
+  return table;
+}
+
+void TVxOriginalImageTool::ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word,
+                                              bool &handled, bool userAction,
+                                              const TVxProperties &params) {
+  if (DemoWords().Execute(*this, ToolName, word, {playback, params, userAction})) handled = true;
 }
 
 void TVxOriginalImageTool::GetDemoCommandPoint(IVxDemoRecorder *, const TVxProperties &params,
                                                bool &handled, QPoint &screenPoint) {
-  const QString name = DemoParamText(params, 0).toUpper();
-  if (!OriginalImageToolButton ||
-      (name != QLatin1String("ORIGINALIMAGEBUTTON") && name != QLatin1String("ORIGINALIMAGE")))
-    return;
-  screenPoint = OriginalImageToolButton->mapToGlobal(OriginalImageToolButton->rect().center());
-  handled = true;
+  if (DemoWords().CommandPoint(*this, ToolName, params, screenPoint)) handled = true;
+}
+
+void TVxOriginalImageTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
+  DemoWords().List(*this, ToolName, visit);
 }
 
 // --- TVxOriginalImageToolControl ---------------------------------------------

@@ -24,10 +24,14 @@ class TVxOriginalImageTool : public TVxGraphicsTool {
   void Localize() override;
   void UpdateControls() override;
   void ActivateTool() override;
+  // Its words name the button only: it is held down, not clicked, so no
+  // word runs it and the base's click word does not apply.
   void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
                            QPoint &screenPoint) override;
-  void ExecuteDemoCommand(IVxDemoRecorder *, const QString &, bool &, bool,
-                          const TVxProperties &) override {}
+  void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
+                          bool userAction, const TVxProperties &params) override;
+  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
+  static const TVxDemoWordTable<TVxOriginalImageTool> &DemoWords();
 };
 
 class TVxOriginalImageToolControl : public TVxGraphicsToolControl {

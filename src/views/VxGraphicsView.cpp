@@ -190,12 +190,26 @@ IVxDemoRecorder *TVxGraphicsView::Recorder() const {
   return recorder && recorder->IsRecording() ? recorder : nullptr;
 }
 
-void TVxGraphicsView::Record(const QString &line) {
-  if (IVxDemoRecorder *recorder = Recorder()) recorder->RecordLine(line);
+const TVxDemoWordTable<TVxGraphicsView> &TVxGraphicsView::DemoWords() {
+  using TWord = TVxDemoWord<TVxGraphicsView>;
+  static const TWord words[] = {
+      {.Word = ImageWord.data(),
+       .Args = TVxDemoArgs::Point,
+       .Point =
+           [](const TVxGraphicsView &view, const TVxProperties &params, QPoint &screen) {
+             int32_t x = 0, y = 0;
+             if (!DemoParamNumber(params, 1, x) || !DemoParamNumber(params, 2, y)) return false;
+             const TVxPoint p = view.MapMode().LogicalToDevice({x, y});
+             screen = view.mapToGlobal(QPoint(p.X, p.Y));
+             return true;
+           }},
+  };
+  static const TVxDemoWordTable<TVxGraphicsView> table(words);
+  return table;
 }
 
-void TVxGraphicsView::RecordPointLine(const char *word, const TVxPoint &p) {
-  Record(QStringLiteral("%1 Image, %2, %3").arg(QLatin1String(word)).arg(p.X).arg(p.Y));
+void TVxGraphicsView::RecordPointLine(std::string_view command, const TVxPoint &p) {
+  DemoWords().RecordAt(Recorder(), command, {}, ImageWord, {p.X, p.Y});
 }
 
 void TVxGraphicsView::MouseDown(TVxMouseButton button, TVxShiftState shift, const TVxPoint &point) {
@@ -204,7 +218,7 @@ void TVxGraphicsView::MouseDown(TVxMouseButton button, TVxShiftState shift, cons
     FRecordPoint = p;
     RecordPointLine(FRecordButtonDown ? "MouseMove" : "MouseCurvedMove", p);
     if (recorder->ShowMessages())
-      Record(QStringLiteral("Message \"%1\"").arg(recorder->MessageText()));
+      RecordDemoLine(recorder, "Message", {recorder->MessageText().toStdString()});
     if (button == TVxMouseButton::Left || button == TVxMouseButton::Right) {
       RecordPointLine(button == TVxMouseButton::Left ? "MouseDown" : "MouseRightDown", p);
       FRecordButtonDown = true;
@@ -236,7 +250,7 @@ void TVxGraphicsView::MouseUp(TVxMouseButton button, TVxShiftState shift, const 
       RecordPointLine(button == TVxMouseButton::Left ? "MouseUp" : "MouseRightUp", p);
       FRecordButtonDown = false;
     }
-    Record(QStringLiteral("Pause 0.5"));
+    RecordDemoLine(Recorder(), "Pause", {0.5});
   }
   Offer([&](TVxInputViewObject &o) { return o.MouseUp(button, shift, point); });
   QueryCursor(shift, point);

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 
+#include "demo/VxDemoWords.h"
 #include "documents/VxEditor.h"
 #include "documents/VxGraphicsDocument.h"
 #include "views/VxViewControls.h"
@@ -80,6 +81,11 @@ class TVxGraphicsView : public TVxScrollViewControl,
   bool RecordButtonDown() const { return FRecordButtonDown; }
   TVxPoint RecordPoint() const { return FRecordPoint; }
 
+  // The view's word: "Image", x, y names an image pixel a script moves to;
+  // the editor resolves it through the current view.
+  static constexpr std::string_view ImageWord = "Image";
+  static const TVxDemoWordTable<TVxGraphicsView> &DemoWords();
+
   // Receives the pointer fields; none by default.
   void SetStatusSink(IVxPointerStatusSink *sink) { StatusSink = sink; }
   // Blue, green, red of the image pixel; zeros outside the image.
@@ -128,8 +134,8 @@ class TVxGraphicsView : public TVxScrollViewControl,
   void TellAll(F &&f);
 
   IVxDemoRecorder *Recorder() const;
-  void Record(const QString &line);
-  void RecordPointLine(const char *word, const TVxPoint &p);
+  // One mouse action at image point p, e.g. "MouseDown Image, 10, 20".
+  void RecordPointLine(std::string_view command, const TVxPoint &p);
   void MouseDown(TVxMouseButton button, TVxShiftState shift, const TVxPoint &point);
   void MouseMove(TVxShiftState shift, const TVxPoint &point);
   void MouseUp(TVxMouseButton button, TVxShiftState shift, const TVxPoint &point);

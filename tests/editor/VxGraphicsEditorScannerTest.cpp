@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "../tools/ToolFixture.h"
+#include "editor/VxScannerImport.h"
 #include "framework/VxMainForm.h"
 #include "services/Scanner.h"
 
@@ -57,17 +58,18 @@ bool WaitFor(const std::function<bool()> &done) {
 using ScannerImportTest = tooltest::ToolTest;
 
 TEST_F(ScannerImportTest, ImportListsTheSourcesAndOpensTheAcquiredPageAsAnUntitledImage) {
-  EXPECT_FALSE(Editor->SelectTwainSourceMenuItem->isVisible());
-  EXPECT_FALSE(Editor->AcquireMenuItem->isVisible());
+  TVxScannerImport &import = Editor->ScannerImport();
+  EXPECT_FALSE(import.SelectTwainSourceMenuItem->isVisible());
+  EXPECT_FALSE(import.AcquireMenuItem->isVisible());
   // The submenu is filled each time it opens, saying it searches meanwhile.
   for (int i = 0; i < 2; ++i) {
-    emit Editor->ImportSubmenu->aboutToShow();
-    emit Editor->ImportSubmenu->aboutToShow();
-    ASSERT_EQ(Editor->ImportSubmenu->actions().size(), 1);
-    EXPECT_FALSE(Editor->ImportSubmenu->actions()[0]->isEnabled());
-    ASSERT_TRUE(WaitFor([&] { return !Editor->IsListingSources(); }));
+    emit import.ImportSubmenu->aboutToShow();
+    emit import.ImportSubmenu->aboutToShow();
+    ASSERT_EQ(import.ImportSubmenu->actions().size(), 1);
+    EXPECT_FALSE(import.ImportSubmenu->actions()[0]->isEnabled());
+    ASSERT_TRUE(WaitFor([&] { return !import.IsListingSources(); }));
   }
-  const QList<QAction *> items = Editor->ImportSubmenu->actions();
+  const QList<QAction *> items = import.ImportSubmenu->actions();
   ASSERT_EQ(items.size(), 1);
   EXPECT_EQ(items[0]->data().toString(), "test:0");
   EXPECT_TRUE(items[0]->text().contains("test:0"));
@@ -76,21 +78,21 @@ TEST_F(ScannerImportTest, ImportListsTheSourcesAndOpensTheAcquiredPageAsAnUntitl
   ASSERT_NE(Open(CopySample("a.png")), nullptr);
   Document()->SetSaved(false);
   items[0]->trigger();
-  EXPECT_FALSE(Editor->IsAcquiring());
+  EXPECT_FALSE(import.IsAcquiring());
   EXPECT_EQ(Messages.size(), 1);
   EXPECT_EQ(Document()->Image.Width(), 512);
 
   // Shown, so that their enabled state tells.
-  Editor->SelectTwainSourceMenuItem->setVisible(true);
-  Editor->AcquireMenuItem->setVisible(true);
+  import.SelectTwainSourceMenuItem->setVisible(true);
+  import.AcquireMenuItem->setVisible(true);
   Document()->SetSaved(true);
   items[0]->trigger();
-  EXPECT_TRUE(Editor->IsAcquiring());
-  EXPECT_FALSE(Editor->AcquireMenuItem->isEnabled());
-  EXPECT_FALSE(Editor->SelectTwainSourceMenuItem->isEnabled());
-  ASSERT_TRUE(WaitFor([&] { return !Editor->IsAcquiring() && Document() != nullptr; }))
+  EXPECT_TRUE(import.IsAcquiring());
+  EXPECT_FALSE(import.AcquireMenuItem->isEnabled());
+  EXPECT_FALSE(import.SelectTwainSourceMenuItem->isEnabled());
+  ASSERT_TRUE(WaitFor([&] { return !import.IsAcquiring() && Document() != nullptr; }))
       << Messages.join("\n").toStdString();
-  ASSERT_TRUE(WaitFor([&] { return Editor->AcquireMenuItem->isEnabled(); }));
+  ASSERT_TRUE(WaitFor([&] { return import.AcquireMenuItem->isEnabled(); }));
   TVxGraphicsDocument *scanned = Document();
   EXPECT_EQ(scanned->Image.Width(), 39);
   EXPECT_EQ(scanned->Image.Height(), 29);
@@ -100,7 +102,7 @@ TEST_F(ScannerImportTest, ImportListsTheSourcesAndOpensTheAcquiredPageAsAnUntitl
   EXPECT_EQ(Editor->RecentFiles().size(), 1);  // the sample only
   for (const auto &entry : fs::directory_iterator(TSaneEnvironment::Root / "tmp"))
     EXPECT_NE(entry.path().extension(), ".bmp") << entry.path();
-  EXPECT_TRUE(Editor->FolderImages().isEmpty());
+  EXPECT_TRUE(Editor->Folder().Images().isEmpty());
   EXPECT_EQ(Messages.size(), 1);
 }
 

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "../tools/ToolFixture.h"
+#include "demo/VxDemoLine.h"
 #include "framework/VxMainForm.h"
 #include "plugin/ExchangeFile.h"
 #include "settings/VxStream.h"
@@ -42,15 +43,15 @@ TEST_F(GraphicsEditorTest, ScanFolderKeepsTheImageExtensionsOnly) {
   for (const char *name : {"a.jp", "b.GIF", "c.Jpeg", "d.j", "e", "f.tif", "g.txt", "h.pnG"})
     uitest::WriteFile(folder / name, "x");
   fs::create_directories(folder / "i.png");  // a folder, not an image
-  Editor->ScanFolder(QString::fromStdString((folder / "f.tif").string()));
+  Editor->Folder().ScanFolder(QString::fromStdString((folder / "f.tif").string()));
   QStringList names;
-  for (const QString &path : Editor->FolderImages()) names << QFileInfo(path).fileName();
+  for (const QString &path : Editor->Folder().Images()) names << QFileInfo(path).fileName();
   EXPECT_EQ(names, (QStringList{"a.jp", "c.Jpeg", "f.tif", "h.pnG"}));
-  EXPECT_EQ(Editor->FolderIndex(), 2);
-  Editor->ScanFolder(QString::fromStdString((folder / "F.TIF").string()));
-  EXPECT_EQ(Editor->FolderIndex(), 2);  // found without regard to case
-  Editor->ScanFolder(QString::fromStdString((folder / "b.GIF").string()));
-  EXPECT_EQ(Editor->FolderIndex(), -1);
+  EXPECT_EQ(Editor->Folder().Index(), 2);
+  Editor->Folder().ScanFolder(QString::fromStdString((folder / "F.TIF").string()));
+  EXPECT_EQ(Editor->Folder().Index(), 2);  // found without regard to case
+  Editor->Folder().ScanFolder(QString::fromStdString((folder / "b.GIF").string()));
+  EXPECT_EQ(Editor->Folder().Index(), -1);
 }
 
 TEST_F(GraphicsEditorTest, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
@@ -65,7 +66,7 @@ TEST_F(GraphicsEditorTest, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
 
   Editor->PrevImageButton->trigger();
   EXPECT_EQ(fs::path(Document()->FileName().toStdString()), first);
-  EXPECT_EQ(Editor->FolderIndex(), 0);
+  EXPECT_EQ(Editor->Folder().Index(), 0);
   TVxGraphicsDocument *shown = Document();
   Editor->PreviousImageClick();
   EXPECT_EQ(Document(), shown);
@@ -374,6 +375,27 @@ TEST_F(GraphicsEditorTest, ImageOpenTakesTheDemoFolderAndRecordingWritesIt) {
                                          QStringLiteral("ImageOpen \"face.png\", %1, %2")
                                              .arg(View()->width())
                                              .arg(View()->height())}));
+  Editor->ClearDemoPlayback(&recorder);
+}
+
+// A recorded Open replays the file it opened, whatever its name holds; a
+// name no script line can hold is not recorded at all.
+TEST_F(GraphicsEditorTest, RecordedOpenQuotesTheFileNameOrRefusesIt) {
+  uitest::TFakeRecorder recorder;
+  Editor->SetDemoPlayback(&recorder);
+  const fs::path quoted = CopySample("my \"best\" face.png");
+  ASSERT_NE(Open(quoted), nullptr);
+  ASSERT_EQ(recorder.Lines.size(), 3);
+  const std::optional<TVxDemoLine> line = ParseLine(recorder.Lines[2].toStdString());
+  ASSERT_TRUE(line && line->Arguments);
+  EXPECT_EQ(line->Word, "IMAGEOPEN");
+  EXPECT_EQ(line->Arguments->GetVariant(0), TVxVariant("my \"best\" face.png"));
+  EXPECT_EQ(line->Arguments->GetVariant(1), TVxVariant(View()->width()));
+
+  recorder.Lines.clear();
+  ASSERT_NE(Open(CopySample("both \" and '.png")), nullptr);
+  EXPECT_TRUE(recorder.Lines.isEmpty());
+  EXPECT_EQ(recorder.Errors.size(), 1);
   Editor->ClearDemoPlayback(&recorder);
 }
 
