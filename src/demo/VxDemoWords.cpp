@@ -9,11 +9,9 @@
 #include "base/VxProperties.h"
 #include "base/VxTypes.h"
 #include "demo/VxDemoRecorder.h"
-#include "settings/VxLocalizer.h"
+#include "framework/VxText.h"
 
 namespace {
-
-QString Text(int32_t number) { return QString::fromStdU16String(LocalizedString(number)); }
 
 bool IsNumber(const TVxProperties &params, int32_t index) {
   const TVxVariant value = params.GetVariant(index);
