@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QToolBar>
 #include <QToolButton>
 #include <string>
 #include <vector>
@@ -166,6 +167,32 @@ TEST_F(DemoClientTest, ClientsListTheirWordsWithControlsAndHandlers) {
   ASSERT_TRUE(find("Scroll") && find("Scroll")->Run);
   find("Scroll")->Run({nullptr, none, true});
   EXPECT_EQ(Editor->CurrentTool(), scroll);
+}
+
+// A script moves to a tool by its name: the button that selects it, or for
+// the original-image tool the button held to compare.
+TEST_F(DemoClientTest, ToolWordsNameTheirButtons) {
+  auto *original = CreateGraphicsTool<TVxOriginalImageTool>();
+  tooltest::TLogTool *alpha = AddTool("Alpha");
+  const auto centre = [](const QWidget *widget) {
+    return widget->mapToGlobal(widget->rect().center());
+  };
+  const auto point = [](TVxGraphicsTool *tool, const char *name, QPoint &screen) {
+    TVxProperties params;
+    params.SetString(0, name);
+    bool handled = false;
+    tool->GetDemoCommandPoint(nullptr, params, handled, screen);
+    return handled;
+  };
+  QPoint screen;
+  ASSERT_TRUE(point(alpha, "alpha", screen));
+  EXPECT_EQ(screen, centre(Panel->Toolbar->widgetForAction(alpha->Button)));
+  for (const char *name : {"OriginalImage", "originalimagebutton"}) {
+    ASSERT_TRUE(point(original, name, screen)) << name;
+    EXPECT_EQ(screen, centre(original->OriginalImageToolButton));
+  }
+  EXPECT_FALSE(point(alpha, "AlphaButton", screen));
+  EXPECT_FALSE(point(Application()->Find<TVxScrollTool>(), "Scroll", screen));  // no button
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "ToolFixture.h"
 #include "framework/VxCursors.h"
 #include "framework/VxMainForm.h"
+#include "support/FakeRecorder.h"
 #include "tools/VxOriginalImageTool.h"
 #include "tools/VxScrollTool.h"
 #include "views/VxGraphicsView.h"
@@ -66,8 +67,16 @@ TEST_F(CompareAndHandTest, HoldingOShowsTheOriginalAndReleasingItRestoresTheTool
 TEST_F(CompareAndHandTest, HoldingTheButtonShowsTheOriginal) {
   Idle();
   ASSERT_TRUE(Original->OriginalImageToolButton->isEnabled());
+  // A recording gets the press and its explanation, messages on or off.
+  uitest::TFakeRecorder recorder;
+  recorder.Messages = false;
+  Original->SetDemoPlayback(&recorder);
   emit Original->OriginalImageToolButton->pressed();
   EXPECT_EQ(Editor->CurrentTool(), Original);
+  EXPECT_EQ(recorder.Lines,
+            (QStringList{"MouseCurvedMove OriginalImage", "MouseDown", "Message \"Original Image\"",
+                         "MouseUp", "Message \"Corrected Image\""}));
+  Original->ClearDemoPlayback(&recorder);
   Idle();
   EXPECT_TRUE(Original->OriginalImageToolButton->isChecked());
   emit Original->OriginalImageToolButton->released();
