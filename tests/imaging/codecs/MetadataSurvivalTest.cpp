@@ -217,3 +217,77 @@ TEST(MetadataSurvival, TiffPixelsAreDecodedAsStoredUnderAnyOrientation) {
       }
   }
 }
+
+namespace {
+
+std::string AsText(const TVxPropertyItem *item) {
+  return item ? std::string(item->Value.begin(), item->Value.end()) : "<missing>";
+}
+
+}  // namespace
+
+TEST(MetadataSurvival, ItemsKeepTheirDirectoryAndTheEmbeddedMetadataAcrossASave) {
+  // Read and written back by the codecs alone, so that a missing exiftool
+  // still leaves these checked.
+  struct TCase {
+    const char *File;
+    uint32_t Tag;
+    const char *Contains;
+  };
+  const uint32_t processingSoftware = PropertyTagInDirectory(PropertyDirectoryImage, 0x000B);
+  const TCase cases[] = {
+      {"adobe_rgb_r03.jpg", processingSoftware, "Velora fixture"},
+      {"orientation6.tif", processingSoftware, "Velora fixture"},
+      {"adobe_rgb_r03.jpg", PropertyTagInDirectory(PropertyDirectoryInterop, 0x0001), "R03"},
+      {"adobe_rgb_r03.jpg", 0x0001, "N"},  // a bare low number stays a GPS tag
+      {"adobe_rgb_r03.jpg", PropertyTagICCProfile, "Compatible with Adobe RGB (1998)"},
+      {"orientation6.tif", PropertyTagICCProfile, "Compatible with Adobe RGB (1998)"},
+      {"BlueSquare.jpg", PropertyTagXMP,
+       "x:xmptk=\"3.1.2-113\""},  // the file's packet, not a rewrite
+      {"BlueSquare.jpg", PropertyTagIPTC, "Blue Square Test File - .jpg"},
+      {"orientation3.tif", PropertyTagXMP, "Harbour at dawn"},
+      {"orientation3.tif", PropertyTagIPTC, "Boats at the harbour"},
+  };
+  for (const TCase &c : cases) {
+    SCOPED_TRACE(std::string(c.File) + " item " + std::to_string(c.Tag));
+    TVxImage source;
+    ASSERT_EQ(source.LoadFromFile(Fixture(c.File)), TVxImageStatus::Ok);
+    const TVxPropertyItem *item = source.PropertyItem(c.Tag);
+    ASSERT_NE(item, nullptr);
+    EXPECT_NE(AsText(item).find(c.Contains), std::string::npos) << AsText(item);
+    TVxPixelBuffer pixels;
+    ASSERT_EQ(codectest::DecodeFile(Fixture(c.File), pixels), TVxImageStatus::Ok);
+    for (const TTarget &target : Targets) {
+      SCOPED_TRACE(target.Mime);
+      const std::vector<uint8_t> file = SaveCopy(source, pixels, target);
+      TVxImage saved;
+      ASSERT_EQ(saved.LoadFromMemory(file.data(), file.size()), TVxImageStatus::Ok);
+      const TVxPropertyItem *read = saved.PropertyItem(c.Tag);
+      ASSERT_NE(read, nullptr);
+      EXPECT_EQ(*read, *item);
+    }
+  }
+}
+
+TEST(MetadataSurvival, AChangedMakerNoteIsWrittenAsItIs) {
+  // The decoded note stands for the bytes it was read from; once the item
+  // differs, the item wins.
+  TVxImage source;
+  ASSERT_EQ(source.LoadFromFile(Fixture("Canon_PowerShot_S40.jpg")), TVxImageStatus::Ok);
+  ASSERT_NE(source.PropertyItem(PropertyTagMakerNoteFields), nullptr);
+  TVxPixelBuffer pixels;
+  ASSERT_EQ(codectest::DecodeFile(Fixture("Canon_PowerShot_S40.jpg"), pixels), TVxImageStatus::Ok);
+  TVxSaveOptions options;
+  options.Items = source.PropertyItems();
+  TVxPropertyItem *note = nullptr;
+  for (TVxPropertyItem &item : options.Items)
+    if (item.Tag == PropertyTagMakerNote) note = &item;
+  ASSERT_NE(note, nullptr);
+  note->Value.assign(note->Value.size(), 0x5A);
+  std::vector<uint8_t> file;
+  ASSERT_EQ(EncodeImage(pixels, "image/jpeg", options, file), TVxImageStatus::Ok);
+  TVxImage saved;
+  ASSERT_EQ(saved.LoadFromMemory(file.data(), file.size()), TVxImageStatus::Ok);
+  ASSERT_NE(saved.PropertyItem(PropertyTagMakerNote), nullptr);
+  EXPECT_EQ(saved.PropertyItem(PropertyTagMakerNote)->Value, note->Value);
+}
