@@ -257,7 +257,11 @@ void AddMakerNoteFields(const Exiv2::ExifData &exif, TVxPropertyItems &items) {
   }
   if (!note || !decoded) return;
   Exiv2::Blob block;
-  Exiv2::ExifParser::encode(block, Exiv2::littleEndian, fields);
+  try {
+    Exiv2::ExifParser::encode(block, Exiv2::littleEndian, fields);
+  } catch (const Exiv2::AnyError &) {
+    return;  // the note still travels as the bytes of 0x927C
+  }
   const uint64_t checksum = Checksum(MakeItem(PropertyTagMakerNote, *note).Value);
   TVxPropertyItem item{PropertyTagMakerNoteFields, PropertyTypeUndefined, {}};
   for (int i = 0; i < 8; ++i) item.Value.push_back(static_cast<uint8_t>(checksum >> (8 * i)));
@@ -356,8 +360,12 @@ Exiv2::ExifData MakerNoteFields(const TEmbedded &embedded) {
   for (int i = 0; i < 8; ++i) checksum |= static_cast<uint64_t>(stored->Value[i]) << (8 * i);
   if (checksum != Checksum(embedded.MakerNote->Value)) return fields;
   Exiv2::ExifData block;
-  Exiv2::ExifParser::decode(block, stored->Value.data() + 8,
-                            static_cast<uint32_t>(stored->Value.size() - 8));
+  try {
+    Exiv2::ExifParser::decode(block, stored->Value.data() + 8,
+                              static_cast<uint32_t>(stored->Value.size() - 8));
+  } catch (const Exiv2::AnyError &) {
+    return fields;  // damaged: 0x927C is written as it is
+  }
   for (const Exiv2::Exifdatum &datum : block)
     if (IsMakerNoteGroup(datum.groupName()) && !IsStaleMakerNoteOffset(datum.key()))
       fields.add(datum);
@@ -403,7 +411,14 @@ void SetEmbedded(Exiv2::Image &image, const TEmbedded &embedded) {
     image.setIccProfile(icc, false);  // a profile the source carried goes on as it was
   }
   if (embedded.Xmp && !embedded.Xmp->Value.empty()) {
-    image.setXmpPacket(std::string(embedded.Xmp->Value.begin(), embedded.Xmp->Value.end()));
+    const std::string packet(embedded.Xmp->Value.begin(), embedded.Xmp->Value.end());
+    try {
+      image.setXmpPacket(packet);
+    } catch (const Exiv2::AnyError &) {
+      // Exiv2 cannot parse it: assigned as it is, the JPEG and PNG writers
+      // still carry it, rather than the whole save failing over it.
+      image.xmpPacket() = packet;
+    }
     image.writeXmpFromPacket(true);
   }
   if (embedded.Iptc && !embedded.Iptc->Value.empty()) {

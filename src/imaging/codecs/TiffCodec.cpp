@@ -1,7 +1,7 @@
 // TIFF through libtiff: the first page, in any layout libtiff's RGBA interface
 // understands (strips or tiles, any photometric, bit depth and compression it
-// supports), in the order its rows are stored. Reading and writing go through memory streams; libtiff's messages
-// are silenced per handle.
+// supports), in the order its rows are stored. Reading and writing go through
+// memory streams; libtiff's messages are silenced per handle.
 
 #include <algorithm>
 #include <cstdarg>
