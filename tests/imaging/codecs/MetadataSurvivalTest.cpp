@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -67,11 +68,8 @@ bool DescribesPixelData(const std::string &tag) {
                                           "XResolution",
                                           "YResolution",
                                           "ResolutionUnit",
-                                          "YCbCrSubSampling",
                                           "ThumbnailOffset",
-                                          "ThumbnailLength",
-                                          "PreviewImageStart",
-                                          "PreviewImageLength"};
+                                          "ThumbnailLength"};
   return tags.count(tag) > 0;
 }
 
