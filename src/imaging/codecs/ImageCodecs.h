@@ -62,7 +62,8 @@ TVxImageStatus DecodeBmp(TByteView file, const TRowTarget &target);
 TVxImageStatus EncodeBmp(const TVxPixels &pixels, float dpiX, float dpiY,
                          std::vector<uint8_t> &file);
 
-// EXIF, GPS and thumbnail metadata of a JPEG, TIFF or PNG file.
+// The metadata of a JPEG, TIFF or PNG file: EXIF, GPS and interoperability
+// fields, the thumbnail, the colour profile, XMP, IPTC and the maker note.
 TVxImageStatus ReadPropertyItems(TByteView file, TVxPropertyItems &items);
 // Rewrites an encoded JPEG, TIFF or PNG file with the items attached. The
 // resolution items, when present, are set to the given resolution so that

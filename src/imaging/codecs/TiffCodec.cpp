@@ -1,7 +1,7 @@
 // TIFF through libtiff: the first page, in any layout libtiff's RGBA interface
 // understands (strips or tiles, any photometric, bit depth and compression it
-// supports). Reading and writing go through memory streams; libtiff's messages
-// are silenced per handle.
+// supports), in the order its rows are stored. Reading and writing go through
+// memory streams; libtiff's messages are silenced per handle.
 
 #include <algorithm>
 #include <cstdarg>
@@ -130,13 +130,10 @@ TVxImageStatus DecodeTiff(TByteView file, const TRowTarget &target) {
     TIFFRGBAImageEnd(&image);
     return TVxImageStatus::InvalidParameter;
   }
-  image.req_orientation = ORIENTATION_TOPLEFT;
-  // libtiff flips rows within each band; for bottom-up files the bands
-  // themselves must be stacked from the bottom of the target.
-  uint16_t orientation = ORIENTATION_TOPLEFT;
-  TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
-  const bool bottomUp = orientation == ORIENTATION_BOTLEFT || orientation == ORIENTATION_BOTRIGHT ||
-                        orientation == ORIENTATION_LEFTBOT || orientation == ORIENTATION_RIGHTBOT;
+  // The stored rows come out as they are, top-down, whatever the orientation
+  // tag says: the tag stays with the metadata and viewers apply it, as for JPEG.
+  // Asking libtiff for upright rows would turn the picture and keep the tag.
+  image.req_orientation = image.orientation;
   // A band of rows at a time keeps the RGBA scratch small. Bands start on strip
   // or tile boundaries: some decoders (old-style JPEG) cannot start mid-strip.
   uint32_t unit = 0;
@@ -160,7 +157,7 @@ TVxImageStatus DecodeTiff(TByteView file, const TRowTarget &target) {
       }
       for (int32_t y = 0; y < rows; ++y) {
         const uint32_t *src = band.data() + static_cast<size_t>(y) * target.Width;
-        uint8_t *dst = target.Row(bottomUp ? target.Height - top - rows + y : top + y);
+        uint8_t *dst = target.Row(top + y);
         for (int32_t x = 0; x < target.Width; ++x, dst += 3) {
           dst[0] = static_cast<uint8_t>(TIFFGetB(src[x]));
           dst[1] = static_cast<uint8_t>(TIFFGetG(src[x]));

@@ -44,6 +44,66 @@ float UsableDpi(float dpi) {
   return dpi > 0 && dpi <= 1e6f && std::isfinite(dpi) ? dpi : DefaultDpi;
 }
 
+// One row per format: how it is recognised, read, decoded and written, and
+// whether its files carry metadata items. Only JPEG decodes at reduced scale and
+// only JPEG takes a quality; the other rows ignore those arguments.
+struct TCodec {
+  TVxRawFormat Format;
+  const char *Mime;
+  bool CarriesItems;
+  bool (*LooksLike)(TByteView file);
+  TVxImageStatus (*ReadHeader)(TByteView file, TImageHeader &header);
+  TVxImageStatus (*Decode)(TByteView file, int denominator, const TRowTarget &target);
+  TVxImageStatus (*Encode)(const TVxPixels &pixels, int quality, float dpiX, float dpiY,
+                           std::vector<uint8_t> &file);
+};
+
+// In the order the encoders are listed.
+const TCodec Codecs[] = {
+    {TVxRawFormat::Bmp, "image/bmp", false, platform::LooksLikeBmp, platform::ReadBmpHeader,
+     [](TByteView file, int, const TRowTarget &target) {
+       return platform::DecodeBmp(file, target);
+     },
+     [](const TVxPixels &pixels, int, float dpiX, float dpiY, std::vector<uint8_t> &file) {
+       return platform::EncodeBmp(pixels, dpiX, dpiY, file);
+     }},
+    {TVxRawFormat::Jpeg, "image/jpeg", true, platform::LooksLikeJpeg, platform::ReadJpegHeader,
+     platform::DecodeJpeg, platform::EncodeJpeg},
+    {TVxRawFormat::Tiff, "image/tiff", true, platform::LooksLikeTiff, platform::ReadTiffHeader,
+     [](TByteView file, int, const TRowTarget &target) {
+       return platform::DecodeTiff(file, target);
+     },
+     [](const TVxPixels &pixels, int, float dpiX, float dpiY, std::vector<uint8_t> &file) {
+       return platform::EncodeTiff(pixels, dpiX, dpiY, file);
+     }},
+    {TVxRawFormat::Png, "image/png", true, platform::LooksLikePng, platform::ReadPngHeader,
+     [](TByteView file, int, const TRowTarget &target) {
+       return platform::DecodePng(file, target);
+     },
+     [](const TVxPixels &pixels, int, float dpiX, float dpiY, std::vector<uint8_t> &file) {
+       return platform::EncodePng(pixels, dpiX, dpiY, file);
+     }},
+};
+
+// The signatures do not overlap, so the order of the probes does not matter.
+const TCodec *CodecForFile(TByteView file) {
+  for (const TCodec &codec : Codecs)
+    if (codec.LooksLike(file)) return &codec;
+  return nullptr;
+}
+
+const TCodec *CodecForFormat(TVxRawFormat format) {
+  for (const TCodec &codec : Codecs)
+    if (codec.Format == format) return &codec;
+  return nullptr;
+}
+
+const TCodec *CodecForMime(std::string_view mime) {
+  for (const TCodec &codec : Codecs)
+    if (mime == codec.Mime) return &codec;
+  return nullptr;
+}
+
 }  // namespace
 
 bool IsThumbnailPropertyTag(uint32_t tag) {
@@ -92,27 +152,17 @@ TVxImageStatus TVxImage::LoadFromMemory(const void *data, size_t size) {
 
 TVxImageStatus TVxImage::ParseHeader() {
   const TByteView view{Bytes.data(), Bytes.size()};
-  TImageHeader header;
-  TVxImageStatus status = TVxImageStatus::UnknownImageFormat;
-  TVxRawFormat format = TVxRawFormat::Unknown;
-  if (platform::LooksLikeJpeg(view)) {
-    format = TVxRawFormat::Jpeg;
-    status = platform::ReadJpegHeader(view, header);
-  } else if (platform::LooksLikePng(view)) {
-    format = TVxRawFormat::Png;
-    status = platform::ReadPngHeader(view, header);
-  } else if (platform::LooksLikeTiff(view)) {
-    format = TVxRawFormat::Tiff;
-    status = platform::ReadTiffHeader(view, header);
-  } else if (platform::LooksLikeBmp(view)) {
-    format = TVxRawFormat::Bmp;
-    status = platform::ReadBmpHeader(view, header);
+  const TCodec *codec = CodecForFile(view);
+  if (!codec) {
+    Reset();
+    return TVxImageStatus::UnknownImageFormat;
   }
-  if (status != TVxImageStatus::Ok) {
+  TImageHeader header;
+  if (const TVxImageStatus status = codec->ReadHeader(view, header); status != TVxImageStatus::Ok) {
     Reset();
     return status;
   }
-  Format = format;
+  Format = codec->Format;
   ImageWidth = header.Width;
   ImageHeight = header.Height;
   DpiX = header.DpiX;
@@ -134,8 +184,7 @@ float TVxImage::VerticalResolution() const { return ResolutionOf(DpiY, 0x011B); 
 const TVxPropertyItems &TVxImage::PropertyItems() const {
   if (!Items) {
     Items.emplace();
-    if (Format == TVxRawFormat::Jpeg || Format == TVxRawFormat::Png ||
-        Format == TVxRawFormat::Tiff) {
+    if (const TCodec *codec = CodecForFormat(Format); codec && codec->CarriesItems) {
       // Metadata that cannot be read leaves the image without items; its pixels may still be fine.
       if (platform::ReadPropertyItems({Bytes.data(), Bytes.size()}, *Items) != TVxImageStatus::Ok)
         Items->clear();
@@ -150,31 +199,11 @@ const TVxPropertyItem *TVxImage::PropertyItem(uint32_t tag) const {
   return nullptr;
 }
 
-namespace {
-
-TVxImageStatus DecodeInto(TVxRawFormat format, TByteView file, int denominator,
-                          const TRowTarget &target) {
-  switch (format) {
-    case TVxRawFormat::Jpeg:
-      return platform::DecodeJpeg(file, denominator, target);
-    case TVxRawFormat::Png:
-      return platform::DecodePng(file, target);
-    case TVxRawFormat::Tiff:
-      return platform::DecodeTiff(file, target);
-    case TVxRawFormat::Bmp:
-      return platform::DecodeBmp(file, target);
-    default:
-      return TVxImageStatus::InvalidParameter;
-  }
-}
-
-}  // namespace
-
 TVxImageStatus TVxImage::ReadPixels(uint8_t *firstRow, int32_t stride) const {
   if (IsEmpty()) return TVxImageStatus::InvalidParameter;
   if (!firstRow || stride < ImageWidth * 3) return TVxImageStatus::InvalidParameter;
-  return DecodeInto(Format, {Bytes.data(), Bytes.size()}, 1,
-                    {firstRow, stride, ImageWidth, ImageHeight});
+  return CodecForFormat(Format)->Decode({Bytes.data(), Bytes.size()}, 1,
+                                        {firstRow, stride, ImageWidth, ImageHeight});
 }
 
 TVxImageStatus TVxImage::ReadPixels(const TVxPixels &target) const {
@@ -203,7 +232,7 @@ TVxImageStatus TVxImage::DecodeAtLeast(int32_t width, int32_t height,
   }
   pixels.SetFormatAndBounds(PixelFormat24, {0, 0, w, h});
   if (!pixels.Bits) return TVxImageStatus::OutOfMemory;
-  return DecodeInto(Format, view, denominator, {pixels.Bits, pixels.Stride, w, h});
+  return CodecForFormat(Format)->Decode(view, denominator, {pixels.Bits, pixels.Stride, w, h});
 }
 
 TVxImageStatus TVxImage::GetThumbnail(int32_t width, int32_t height,
@@ -250,7 +279,11 @@ TVxImageStatus DrawImage(const TVxImage &image, TVxPixels &target, const TVxRect
 }
 
 const std::vector<std::string> &ImageEncoderMimeTypes() {
-  static const std::vector<std::string> types{"image/bmp", "image/jpeg", "image/tiff", "image/png"};
+  static const std::vector<std::string> types = [] {
+    std::vector<std::string> list;
+    for (const TCodec &codec : Codecs) list.emplace_back(codec.Mime);
+    return list;
+  }();
   return types;
 }
 
@@ -258,22 +291,14 @@ TVxImageStatus EncodeImage(const TVxPixels &pixels, std::string_view mimeType,
                            const TVxSaveOptions &options, std::vector<uint8_t> &file) {
   if (pixels.Format != PixelFormat24 || !pixels.Bits || pixels.Width <= 0 || pixels.Height <= 0)
     return TVxImageStatus::InvalidParameter;
+  const TCodec *codec = CodecForMime(mimeType);
+  if (!codec) return TVxImageStatus::EncoderNotFound;
+  const int32_t quality = options.Quality.value_or(75);
+  if (codec->Format == TVxRawFormat::Jpeg && (quality < 0 || quality > 100))
+    return TVxImageStatus::InvalidParameter;
   const float dpiX = UsableDpi(options.DpiX), dpiY = UsableDpi(options.DpiY);
-  TVxImageStatus status = TVxImageStatus::EncoderNotFound;
-  bool carriesItems = true;
-  if (mimeType == "image/jpeg") {
-    const int32_t quality = options.Quality.value_or(75);
-    if (quality < 0 || quality > 100) return TVxImageStatus::InvalidParameter;
-    status = platform::EncodeJpeg(pixels, quality, dpiX, dpiY, file);
-  } else if (mimeType == "image/png") {
-    status = platform::EncodePng(pixels, dpiX, dpiY, file);
-  } else if (mimeType == "image/tiff") {
-    status = platform::EncodeTiff(pixels, dpiX, dpiY, file);
-  } else if (mimeType == "image/bmp") {
-    carriesItems = false;
-    status = platform::EncodeBmp(pixels, dpiX, dpiY, file);
-  }
-  if (status != TVxImageStatus::Ok || !carriesItems || options.Items.empty()) return status;
+  const TVxImageStatus status = codec->Encode(pixels, quality, dpiX, dpiY, file);
+  if (status != TVxImageStatus::Ok || !codec->CarriesItems || options.Items.empty()) return status;
   return platform::AttachPropertyItems(file, options.Items, dpiX, dpiY);
 }
 

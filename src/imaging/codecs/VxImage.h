@@ -66,6 +66,33 @@ constexpr uint32_t PropertyTagThumbnailData = 0x501B;
 constexpr uint32_t PropertyTagThumbnailFirst = 0x5020;  // ImageWidth of the thumbnail IFD
 constexpr uint32_t PropertyTagThumbnailLast = 0x503B;   // Copyright of the thumbnail IFD
 
+// Items whose directory is not the one their number implies carry the directory
+// in the high 16 bits of the tag. A bare number up to 0x1F is a GPS tag, one the
+// Exif IFD defines is an Exif IFD tag, and any other a main-IFD tag; so a main-IFD
+// tag numbered like a GPS tag (ProcessingSoftware, 0x000B) and every tag of the
+// interoperability directory are marked. Each item keeps the directory it was read from.
+constexpr uint32_t PropertyDirectoryImage = 1;  // the main IFD
+constexpr uint32_t PropertyDirectoryExif = 2;
+constexpr uint32_t PropertyDirectoryGps = 3;
+constexpr uint32_t PropertyDirectoryInterop = 4;
+constexpr uint32_t PropertyTagInDirectory(uint32_t directory, uint32_t tag) {
+  return directory << 16 | (tag & 0xFFFF);
+}
+
+// Metadata that is not a field of the EXIF directories: each format keeps it in
+// its own place (the colour profile in JPEG APP2, PNG iCCP or TIFF tag 34675; XMP
+// and IPTC where each format puts them) and the items carry it unchanged.
+constexpr uint32_t PropertyTagICCProfile = 0x8773;
+constexpr uint32_t PropertyTagXMP = 0x02BC;   // the XMP packet as text
+constexpr uint32_t PropertyTagIPTC = 0x83BB;  // the IPTC-IIM records
+constexpr uint32_t PropertyTagMakerNote = 0x927C;
+// A maker note the metadata library understands, in a form that survives a
+// move: a checksum of the 0x927C item it was read with, then an EXIF block with
+// the camera's make, model and the note's decoded fields. While 0x927C is
+// unchanged the saved note is rebuilt from it, so offsets inside the note point
+// where they should; otherwise 0x927C is written as it is.
+constexpr uint32_t PropertyTagMakerNoteFields = 0x00F0927C;
+
 // True for the tags that describe or carry the embedded thumbnail
 // (0x5012-0x5019 and 0x501B-0x503B; 0x501A is not one of them).
 bool IsThumbnailPropertyTag(uint32_t tag);

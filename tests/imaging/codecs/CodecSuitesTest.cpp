@@ -256,28 +256,38 @@ TEST(TiffSuite, PixelsMatchTheSuiteReferencePictures) {
   }
 }
 
-TEST(TiffDecode, BottomUpFilesComeOutTopDownAcrossBands) {
-  // Taller than one band of the decoder; grey level = the row's place in the file.
+TEST(TiffDecode, RowsComeOutAsStoredWhateverTheOrientationAcrossBands) {
+  // The orientation tag is left to the viewer, as for JPEG: turning the pixels
+  // as well would turn a saved copy twice. Taller than one band of the decoder;
+  // grey level = the row's place in the file, and the first column is brighter.
   testsupport::TempDir dir;
-  const fs::path path = dir / "bottom-up.tif";
   constexpr uint32_t Width = 5, Height = 200;
-  TIFF *tiff = TIFFOpen(path.c_str(), "w");
-  ASSERT_NE(tiff, nullptr);
-  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, Width);
-  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, Height);
-  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
-  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-  TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_BOTLEFT);
-  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 16);
-  for (uint32_t row = 0; row < Height; ++row) {
-    uint8_t line[Width];
-    std::memset(line, static_cast<int>(row), Width);
-    ASSERT_EQ(TIFFWriteScanline(tiff, line, row, 0), 1);
+  for (uint16_t orientation = ORIENTATION_TOPLEFT; orientation <= ORIENTATION_LEFTBOT;
+       ++orientation) {
+    SCOPED_TRACE(orientation);
+    const fs::path path = dir / ("orientation" + std::to_string(orientation) + ".tif");
+    TIFF *tiff = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tiff, nullptr);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, Width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, Height);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tiff, TIFFTAG_ORIENTATION, orientation);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 16);
+    for (uint32_t row = 0; row < Height; ++row) {
+      uint8_t line[Width];
+      std::memset(line, static_cast<int>(row), Width);
+      line[0] = 255;
+      ASSERT_EQ(TIFFWriteScanline(tiff, line, row, 0), 1);
+    }
+    TIFFClose(tiff);
+    TVxPixelBuffer pixels;
+    ASSERT_EQ(DecodeFile(path, pixels), TVxImageStatus::Ok);
+    ASSERT_EQ(pixels.Width, static_cast<int32_t>(Width));
+    for (int32_t y = 0; y < static_cast<int32_t>(Height); ++y) {
+      ASSERT_EQ(pixels.PixelAddress(2, y)[1], y) << y;
+      ASSERT_EQ(pixels.PixelAddress(0, y)[1], 255) << y;
+    }
   }
-  TIFFClose(tiff);
-  TVxPixelBuffer pixels;
-  ASSERT_EQ(DecodeFile(path, pixels), TVxImageStatus::Ok);
-  for (int32_t y = 0; y < static_cast<int32_t>(Height); ++y)
-    ASSERT_EQ(pixels.PixelAddress(2, y)[1], Height - 1 - y) << y;
 }
