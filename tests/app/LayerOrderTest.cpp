@@ -8,8 +8,6 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -43,8 +41,26 @@ struct TInclusion {
   std::string To;
 };
 
+// The folder named by an include line of ours ("imaging/VxPixels.h" gives
+// "imaging"); empty for any other line.
+std::string IncludedFolder(const std::string &line) {
+  const size_t hash = line.find_first_not_of(" \t");
+  if (hash == std::string::npos || line[hash] != '#') return {};
+  const size_t word = line.find_first_not_of(" \t", hash + 1);
+  if (word == std::string::npos || line.compare(word, 7, "include") != 0) return {};
+  const size_t open = line.find('"', word + 7);
+  if (open == std::string::npos) return {};
+  const size_t slash = line.find('/', open + 1);
+  const size_t close = line.find('"', open + 1);
+  if (slash == std::string::npos || close == std::string::npos || slash > close) return {};
+  const std::string folder = line.substr(open + 1, slash - open - 1);
+  const bool lower = !folder.empty() && std::all_of(folder.begin(), folder.end(), [](char c) {
+    return c >= 'a' && c <= 'z';
+  });
+  return lower ? folder : std::string();
+}
+
 std::vector<TInclusion> Inclusions(const fs::path &root) {
-  static const std::regex include(R"re(^\s*#\s*include\s*"([a-z]+)/[^"]+")re");
   std::vector<TInclusion> found;
   for (const char *top : {"src", "app"}) {
     for (const auto &entry : fs::recursive_directory_iterator(root / top)) {
@@ -53,11 +69,10 @@ std::vector<TInclusion> Inclusions(const fs::path &root) {
       std::ifstream in(entry.path());
       std::string line;
       while (std::getline(in, line)) {
-        std::smatch match;
-        if (!std::regex_search(line, match, include)) continue;
-        const std::string header = line.substr(static_cast<size_t>(match.position(0)));
-        found.push_back({fs::relative(entry.path(), root).string(), header,
-                         LayerOfFile(root, entry.path()), match[1].str()});
+        const std::string folder = IncludedFolder(line);
+        if (folder.empty()) continue;
+        found.push_back({fs::relative(entry.path(), root).string(), line,
+                         LayerOfFile(root, entry.path()), folder});
       }
     }
   }
