@@ -49,7 +49,11 @@ void TVxScannerImport::Localize() {
   ImportSubmenu->setTitle(Text(17));
 }
 
-bool TVxScannerImport::IsAcquiring() const { return FScanner && FScanner->IsBusy(); }
+// From the choice of a source until its result has been handled here: the
+// scanner itself is idle again a moment before its result arrives.
+bool TVxScannerImport::IsAcquiring() const {
+  return ScanWait != nullptr || (FScanner && FScanner->IsBusy());
+}
 
 void TVxScannerImport::ScannerEnabled(bool enabled) {
   if (SelectTwainSourceMenuItem) SelectTwainSourceMenuItem->setEnabled(enabled);
