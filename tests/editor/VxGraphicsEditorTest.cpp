@@ -6,11 +6,16 @@
 #include <QScreen>
 #include <QTest>
 #include <QToolBar>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <limits>
 
 #include "../tools/ToolFixture.h"
 #include "framework/VxMainForm.h"
+#include "platform/WriteFault.h"
 #include "plugin/ExchangeFile.h"
+#include "services/VxDialogs.h"
 #include "settings/VxStream.h"
 #include "support/FakeRecorder.h"
 #include "views/VxGraphicsView.h"
@@ -258,6 +263,74 @@ TEST_F(GraphicsEditorTest, PluginOkThatCannotWriteBackKeepsTheWindowOpen) {
   TExchangeImage info;
   ASSERT_EQ(ReadExchangeFile(exchange.string(), back, info), TExchangeStatus::Ok);
   EXPECT_EQ(*back.PixelAddress(1, 1), 0);
+}
+
+// A disk that takes no more (a write fault in our own file layer stands for
+// it): Save As over the photograph and the close question's Yes both leave
+// the photograph on the disk as it was, say why, and keep the retouched
+// image open and unsaved; once there is room again the same save works.
+TEST_F(GraphicsEditorTest, AFailedSaveKeepsThePhotographAndTheRetouchingAndSaysWhy) {
+  TLogTool *tool = AddTool("Brush");
+  const fs::path photo = CopySample("a.png");
+  const std::string before = uitest::ReadFile(photo);
+  ASSERT_NE(Open(photo), nullptr);
+  tool->Paint({0, 0, 4, 4}, 0);
+  tool->EndEdit();
+  ASSERT_FALSE(Document()->IsSaved());
+  SetFileDialogAnswerer([&](TVxOpenDialog &dialog) {
+    dialog.SetFileName(QString::fromStdString(photo.string()));
+    dialog.SetFilterIndex(3);  // PNG
+    return true;
+  });
+  MessageAnswer = IdYes;  // overwrite it, save the changes
+  const QString reason = QString::fromLocal8Bit(std::strerror(ENOSPC));
+  platform::SetWriteFault(ENOSPC);
+
+  const std::function<void()> asks[] = {[&] { Editor->SaveAsClick(); },
+                                        [&] { Editor->CloseClick(); }};
+  for (const auto &ask : asks) {
+    Messages.clear();
+    ask();
+    ASSERT_FALSE(Messages.isEmpty());
+    EXPECT_TRUE(Messages.last().contains("could not be saved") && Messages.last().contains(reason))
+        << Messages.last().toStdString();
+    EXPECT_EQ(uitest::ReadFile(photo), before);
+    ASSERT_NE(Document(), nullptr) << "the document closed unsaved";
+    EXPECT_FALSE(Document()->IsSaved());
+    EXPECT_EQ(fs::path(Document()->FileName().toStdString()), photo);
+    EXPECT_EQ(std::distance(fs::directory_iterator(photo.parent_path()), fs::directory_iterator()),
+              1);
+  }
+
+  platform::SetWriteFault(0);
+  Messages.clear();
+  Editor->SaveAsClick();
+  SetFileDialogAnswerer(nullptr);
+  EXPECT_TRUE(Document()->IsSaved());
+  EXPECT_NE(uitest::ReadFile(photo), before);
+  ASSERT_EQ(Messages.size(), 1);  // the overwrite question alone
+  EXPECT_FALSE(Messages.first().contains("could not be saved"));
+}
+
+// OK on a full temporary folder: the host's file cannot take the padded
+// rows. The window stays open and says so; nothing is handed back.
+TEST_F(GraphicsEditorTest, PluginOkOnAFullTemporaryFolderKeepsTheWindowOpen) {
+  TLogTool *tool = AddTool("Brush");
+  const fs::path exchange = Dir / "exchange.pspf";
+  ASSERT_TRUE(WriteHostImage(exchange));
+  const std::string written = uitest::ReadFile(exchange);
+  ASSERT_NE(Open(exchange), nullptr);
+  tool->Paint({0, 0, 4, 4}, 0);
+  MainForm()->show();
+  platform::SetWriteFault(ENOSPC);
+  Editor->PluginOkClick();
+  platform::SetWriteFault(0);
+  EXPECT_TRUE(MainForm()->isVisible());
+  EXPECT_EQ(App->ExitCode(), -1);
+  ASSERT_EQ(Messages.size(), 1);
+  EXPECT_TRUE(Messages.first().contains("could not be handed back"));
+  EXPECT_EQ(uitest::ReadFile(exchange), written);
+  EXPECT_FALSE(Document()->IsSaved());
 }
 
 // The view grows to the size a demonstration asks for, and the window stays
