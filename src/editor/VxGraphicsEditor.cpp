@@ -416,6 +416,15 @@ void TVxGraphicsEditor::RecordOpen(const QString &name) {
 }
 
 bool TVxGraphicsEditor::OpenFile(const QString &name, TVxDocument *&doc, bool addToRecent) {
+  // The host's image is the one document of a plug-in session: any other
+  // file would take its place, and OK would then write that file over the
+  // user's photograph while the host got its own pixels back. Every way of
+  // opening a file (a drop, a demonstration, the folder walk) comes here.
+  if (IsPluginMode()) {
+    doc = nullptr;
+    if (Application()) Application()->MessageBox(Text(5422), 64);
+    return false;
+  }
   if (!TVxEditor::OpenFile(name, doc, addToRecent)) return false;
   if (doc && doc->HasView()) {
     ScanFolder(name);

@@ -228,6 +228,44 @@ TEST_F(GraphicsEditorTest, PluginCancelClosesWithoutAQuestionAndKeepsExitCodeMin
   EXPECT_EQ(uitest::ReadFile(exchange), written);
 }
 
+// In plug-in mode the host's image is the only one: a dropped file and a
+// demonstration's image are refused with a word, and OK still hands the
+// host's image back without touching the other file.
+TEST_F(GraphicsEditorTest, PluginModeOpensNoOtherFile) {
+  TLogTool *tool = AddTool("Brush");
+  const fs::path photo = CopySample("a.png");
+  const std::string original = uitest::ReadFile(photo);
+  const fs::path exchange = Dir / "exchange.pspf";
+  ASSERT_TRUE(WriteHostImage(exchange));
+  TVxGraphicsDocument *host = Open(exchange);
+  ASSERT_NE(host, nullptr);
+  tool->Paint({0, 0, 4, 4}, 0);
+  MessageAnswer = IdYes;
+
+  MainForm()->OnFileDropped(QString::fromStdString(photo.string()));
+  EXPECT_EQ(Document(), host);
+  ASSERT_EQ(Messages.size(), 1);
+  EXPECT_TRUE(Messages.first().contains("no other file can be opened"));
+
+  uitest::TFakeRecorder recorder;
+  TVxProperties params;
+  params.SetString(0, photo.string());
+  bool handled = false;
+  Editor->ExecuteDemoCommand(&recorder, QStringLiteral("IMAGEOPEN"), handled, false, params);
+  EXPECT_EQ(Document(), host);
+  EXPECT_EQ(recorder.Errors, QStringList{"Cannot open the file."});
+
+  Messages.clear();
+  Editor->PluginOkClick();
+  EXPECT_TRUE(Messages.isEmpty());
+  EXPECT_EQ(App->ExitCode(), 0);
+  EXPECT_EQ(uitest::ReadFile(photo), original);
+  TVxPixelBuffer back;
+  TExchangeImage info;
+  ASSERT_EQ(ReadExchangeFile(exchange.string(), back, info), TExchangeStatus::Ok);
+  EXPECT_EQ(*back.PixelAddress(1, 1), 0);
+}
+
 // A hand-back that cannot be written must not pass the unchanged pixels off
 // as the result: the window stays open with exit code -1, and says why.
 TEST_F(GraphicsEditorTest, PluginOkThatCannotWriteBackKeepsTheWindowOpen) {
