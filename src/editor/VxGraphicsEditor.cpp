@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 #include <cmath>
 #include <variant>
 
@@ -459,14 +460,21 @@ void TVxGraphicsEditor::ScanFolder(const QString &name) {
 
 void TVxGraphicsEditor::NextImageClick() {
   if (Folder.isEmpty() || FFolderIndex + 1 >= Folder.size()) return;
-  ++FFolderIndex;
-  TVxEditor::OpenFile(Folder[FFolderIndex], true);
+  OpenFolderImage(FFolderIndex + 1);
 }
 
 void TVxGraphicsEditor::PreviousImageClick() {
   if (Folder.isEmpty() || FFolderIndex <= 0) return;
-  --FFolderIndex;
-  TVxEditor::OpenFile(Folder[FFolderIndex], true);
+  OpenFolderImage(FFolderIndex - 1);
+}
+
+// A successful open rescans the folder and finds the image's place itself.
+// An open the user cancelled leaves the image on screen and its place; one
+// that failed after the image on screen was closed takes the failed file's
+// place, so the next step goes past it.
+void TVxGraphicsEditor::OpenFolderImage(int index) {
+  const QString name = Folder[index];  // a copy: the open rescans the folder
+  if (!TVxEditor::OpenFile(name, true) && !CurrentDocument()) FFolderIndex = index;
 }
 
 void TVxGraphicsEditor::FitInitial() {
@@ -481,7 +489,11 @@ void TVxGraphicsEditor::FitInitial() {
     FitPending = true;
     return;
   }
-  FitPending = false;
+  // A window manager places and sizes a new window after it is shown, and
+  // the view learns its final size only then: until the window is on the
+  // screen, the fit is done again at every size the view gets.
+  QWindow *window = view->window()->windowHandle();
+  FitPending = !window || !window->isExposed();
   if (view->width() >= document->Image.Width() && view->height() >= document->Image.Height())
     view->SetZoom(1, 1);
   else
@@ -502,10 +514,11 @@ void TVxGraphicsEditor::BestFit() {
 }
 
 bool TVxGraphicsEditor::eventFilter(QObject *watched, QEvent *event) {
-  // Once shown, the window and its docks settle over several resizes; the
-  // fit waits for the last of them.
-  if (FitPending && event->type() == QEvent::Resize && watched == CurrentView() &&
-      CurrentView()->isVisible())
+  // Once shown, the window and its docks settle over several resizes, and
+  // the view paints first when the window is on the screen; the fit follows.
+  if (FitPending && watched == CurrentView() &&
+      (event->type() == QEvent::Resize || event->type() == QEvent::Show ||
+       event->type() == QEvent::Paint))
     QTimer::singleShot(0, this, [this] {
       if (FitPending) FitInitial();
     });
@@ -811,8 +824,10 @@ void TVxGraphicsEditor::ScanDone(const platform::TScanResult &result) {
   const QString file = QString::fromStdString(result.File.string());
   TVxDocument *doc = nullptr;
   if (OpenFile(file, doc, false) && doc) {
-    // An acquired page has no file of its own: saving asks for one.
+    // An acquired page has no file of its own: saving asks for one, and
+    // nothing may discard it without asking.
     doc->SetFileName({});
+    doc->SetSaved(false);
     Folder.clear();
     FFolderIndex = -1;
     UpdateCaption();

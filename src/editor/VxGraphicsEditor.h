@@ -193,6 +193,8 @@ class TVxGraphicsEditor : public TVxEditor,
   void FillImportSubmenu(bool found, const std::vector<platform::TScanSource> &sources);
   void ScanDone(const platform::TScanResult &result);
   void EndOpenEdit();
+  // Opens the folder image at index; the index follows only what happened.
+  void OpenFolderImage(int index);
   // Writes the exchange file back and sets exit code 0; false, after saying
   // so, when the file could not be written.
   bool HandBack(TVxDocument &doc);

@@ -80,6 +80,35 @@ TEST_F(GraphicsEditorTest, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
   EXPECT_EQ(Editor->RecentFiles().first(), QString::fromStdString(first.string()));
 }
 
+// The place in the folder follows what the open did: a cancelled save
+// question keeps it (Next, Cancel, Next opens the next photo, not the one
+// after), and a file that cannot be read is stepped over.
+TEST_F(GraphicsEditorTest, PreviousAndNextMoveOnlyAsFarAsTheOpenGot) {
+  const fs::path a = CopySample("a.png");
+  const fs::path b = CopySample("b.png");
+  uitest::WriteFile(Dir / "images/c.png", "not a picture");
+  const fs::path d = CopySample("d.png");
+  ASSERT_NE(Open(a), nullptr);
+  Document()->SetSaved(false);
+  MessageAnswer = IdCancel;
+  Editor->NextImageClick();
+  EXPECT_EQ(fs::path(Document()->FileName().toStdString()), a);
+  EXPECT_EQ(Editor->FolderIndex(), 0);
+  MessageAnswer = IdNo;
+  Editor->NextImageClick();
+  EXPECT_EQ(fs::path(Document()->FileName().toStdString()), b);
+  EXPECT_EQ(Editor->FolderIndex(), 1);
+
+  Messages.clear();
+  Editor->NextImageClick();  // c cannot be read; b was closed on the way
+  EXPECT_EQ(Document(), nullptr);
+  EXPECT_EQ(Messages.size(), 1);
+  EXPECT_EQ(Editor->FolderIndex(), 2);
+  Editor->NextImageClick();
+  ASSERT_NE(Document(), nullptr);
+  EXPECT_EQ(fs::path(Document()->FileName().toStdString()), d);
+}
+
 TEST_F(GraphicsEditorTest, UndoIsDisabledWhileAnEditIsOpen) {
   TLogTool *tool = AddTool("Brush");
   ASSERT_NE(Open(CopySample("a.png")), nullptr);
