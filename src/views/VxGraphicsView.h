@@ -92,8 +92,9 @@ class TVxGraphicsView : public TVxScrollViewControl,
   void UpdateCursor();
 
   // Wheel input, also that of another window (the image editor forwards the
-  // main window's); delta as the toolkit reports it. The input objects are
-  // offered it first; otherwise it scrolls or, with Ctrl, zooms.
+  // main window's); delta as the toolkit reports it, in eighths of a degree.
+  // Deltas add up, and every whole notch of 120 is offered to the input
+  // objects first; otherwise it scrolls or, with Ctrl, zooms.
   bool MouseWheelHandler(TVxShiftState shift, int delta, const QPoint &screenPoint);
 
   using TVxViewControl::MapMode;
@@ -128,6 +129,8 @@ class TVxGraphicsView : public TVxScrollViewControl,
   void TellAll(F &&f);
 
   IVxDemoRecorder *Recorder() const;
+  // One notch (+1 or -1) at client point p.
+  void WheelNotch(TVxShiftState shift, int notch, const QPoint &p);
   void Record(const QString &line);
   void RecordPointLine(const char *word, const TVxPoint &p);
   void MouseDown(TVxMouseButton button, TVxShiftState shift, const TVxPoint &point);
@@ -145,4 +148,6 @@ class TVxGraphicsView : public TVxScrollViewControl,
   bool FRecordButtonDown = false;
   TVxPoint FRecordPoint;
   bool FMouseInside = false;
+  // Wheel angle received but not yet a whole notch (120 units).
+  int WheelRest = 0;
 };
