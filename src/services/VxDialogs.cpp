@@ -74,6 +74,12 @@ void TVxDialogPreviewThread::ClearPreview() {
   std::unique_ptr<TVxThumbnail> old;
   std::lock_guard<std::mutex> lock(Shared->Lock);
   old = std::move(Shared->Preview);
+  Shared->Description.clear();
+}
+
+QString TVxDialogPreviewThread::Description() const {
+  std::lock_guard<std::mutex> lock(Shared->Lock);
+  return Shared->Description;
 }
 
 void TVxDialogPreviewThread::UsePreview(
@@ -97,13 +103,18 @@ void TVxDialogPreviewThread::Execute() {
       std::this_thread::sleep_for(std::chrono::milliseconds(PollMilliseconds));
       continue;
     }
-    // Made outside the lock: decoding a large photograph takes a while.
+    // Made outside the lock: reading a large photograph takes a while.
+    QString description;
+    std::unique_ptr<TVxFileInfo> info;
+    if (Formats.GetFileInfo(name, info) && info) description = u'\n' + info->GetDescription();
     std::unique_ptr<TVxThumbnail> thumbnail;
-    if (!Formats.CreateThumbnail(name, width, height, thumbnail) || !thumbnail) continue;
+    if (!Formats.CreateThumbnail(name, width, height, thumbnail)) thumbnail.reset();
+    if (!thumbnail && description.isEmpty()) continue;  // nothing to show
     {
       std::lock_guard<std::mutex> lock(Shared->Lock);
       if (!Shared->PendingName.isEmpty() || Shared->Terminated) continue;  // stale: freed here
       Shared->Preview = std::move(thumbnail);
+      Shared->Description = description;
     }
     if (context == nullptr) continue;
     // Queued, not blocking: the user-interface thread may be waiting for
@@ -124,8 +135,10 @@ TVxOpenDialog::TVxOpenDialog(QWidget *owner, const TVxFileFormats &formats)
   setOption(QFileDialog::DontUseNativeDialog);
   setFileMode(QFileDialog::ExistingFile);
   AddPreviewPanel();
-  PreviewThread =
-      std::make_unique<TVxDialogPreviewThread>(formats, this, [this] { PreviewBox->update(); });
+  PreviewThread = std::make_unique<TVxDialogPreviewThread>(formats, this, [this] {
+    InfoLabel->setText(PreviewThread->Description());
+    PreviewBox->update();
+  });
   connect(this, &QFileDialog::currentChanged, this,
           [this](const QString &name) { SelectionChange(name); });
   // The toolkit reports only a new current item; a name typed or chosen in
@@ -218,14 +231,12 @@ void TVxOpenDialog::SetFilterIndex(int index) {
 void TVxOpenDialog::SelectionChange(const QString &name) {
   if (name == Selection) return;
   Selection = name;
+  // The worker describes the file and makes its picture; until then the
+  // panel shows nothing of the previous one.
   PreviewThread->ClearPreview();
-  std::unique_ptr<TVxFileInfo> info;
-  if (Formats.GetFileInfo(name, info) && info) {
-    InfoLabel->setText(u'\n' + info->GetDescription());
+  InfoLabel->clear();
+  if (!name.isEmpty())
     PreviewThread->Request(name, PreviewBox->width() - 2, PreviewBox->height() - 2);
-  } else {
-    InfoLabel->clear();
-  }
   PreviewBox->update();
 }
 
