@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 #include <cmath>
+#include <exception>
 #include <utility>
 
 #include "settings/VxLocalizer.h"
@@ -88,6 +89,20 @@ void TVxDialogPreviewThread::UsePreview(
   use(Shared->Preview.get());
 }
 
+void TVxDialogPreviewThread::Describe(const QString &name, int32_t width, int32_t height,
+                                      QString &description,
+                                      std::unique_ptr<TVxThumbnail> &thumbnail) const {
+  // Whatever a file does to the registry, the worker carries on: an
+  // exception leaving this thread would end the program.
+  try {
+    std::unique_ptr<TVxFileInfo> info;
+    if (Formats.GetFileInfo(name, info) && info) description = u'\n' + info->GetDescription();
+    if (!Formats.CreateThumbnail(name, width, height, thumbnail)) thumbnail.reset();
+  } catch (const std::exception &) {
+    thumbnail.reset();
+  }
+}
+
 void TVxDialogPreviewThread::Execute() {
   QObject *context = Context;  // outlives the worker: its owner waits for it
   while (!Shared->Terminated) {
@@ -105,10 +120,8 @@ void TVxDialogPreviewThread::Execute() {
     }
     // Made outside the lock: reading a large photograph takes a while.
     QString description;
-    std::unique_ptr<TVxFileInfo> info;
-    if (Formats.GetFileInfo(name, info) && info) description = u'\n' + info->GetDescription();
     std::unique_ptr<TVxThumbnail> thumbnail;
-    if (!Formats.CreateThumbnail(name, width, height, thumbnail)) thumbnail.reset();
+    Describe(name, width, height, description, thumbnail);
     if (!thumbnail && description.isEmpty()) continue;  // nothing to show
     {
       std::lock_guard<std::mutex> lock(Shared->Lock);

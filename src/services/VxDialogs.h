@@ -68,6 +68,9 @@ class TVxDialogPreviewThread {
   };
 
   void Execute();
+  // What the panel shows of name; either may stay empty.
+  void Describe(const QString &name, int32_t width, int32_t height, QString &description,
+                std::unique_ptr<TVxThumbnail> &thumbnail) const;
 
   const TVxFileFormats &Formats;
   QObject *Context;

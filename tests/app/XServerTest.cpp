@@ -312,12 +312,25 @@ TEST_F(XServerTest, ALargePhotoOpensFittedFirstAfterARestartAndFromTheMenu) {
 
   Capture({"xdotool", "windowactivate", "--sync", MainWindow()});
   Capture({"xdotool", "key", "--clearmodifiers", "ctrl+o"});
-  const bool asked = Until(20s, [&] {
-    return !Capture({"xdotool", "search", "--onlyvisible", "--name", "^Open$"}).empty();
-  });
-  ASSERT_TRUE(asked) << "no open dialog";
-  Capture({"xdotool", "type", "--delay", "5", other.string()});
+  // The dialog takes the keys once the window manager has given it the
+  // focus; its name box has the dialog's own focus.
+  std::string dialog;
+  ASSERT_TRUE(Until(20s, [&] {
+    dialog = Capture({"xdotool", "search", "--onlyvisible", "--name", "^Open$"});
+    dialog = dialog.substr(0, dialog.find('\n'));
+    return !dialog.empty();
+  })) << "no open dialog";
+  Capture({"xdotool", "windowactivate", "--sync", dialog});
+  ASSERT_TRUE(Until(10s, [&] {
+    return Capture({"xdotool", "getactivewindow"}).substr(0, dialog.size()) == dialog;
+  }));
+  std::this_thread::sleep_for(500ms);
+  Capture({"xdotool", "type", "--delay", "20", other.string()});
+  std::this_thread::sleep_for(300ms);
   Capture({"xdotool", "key", "Return"});
+  ASSERT_TRUE(Until(20s, [&] {
+    return Capture({"xdotool", "search", "--onlyvisible", "--name", "^Open$"}).empty();
+  })) << "the dialog did not take the name";
   EXPECT_TRUE(ShowsFitted(Secondaries)) << "opened from the File menu";
   EXPECT_EQ(CloseEditor(), "exit code 0") << ReadText(EditorLog());
 }

@@ -239,7 +239,14 @@ TEST_F(DialogsTest, SelectingAFileDescribesAndPreviewsIt) {
   EXPECT_EQ(painted.pixelColor(0, 0).rgb(),
             dialog.PreviewBox->palette().color(QPalette::Dark).rgb());
 
-  // A file the registry cannot describe clears both.
+  // A folder shows nothing, and neither does a file the registry cannot
+  // describe: both are cleared.
+  const testsupport::TempDir folder;
+  std::filesystem::create_directory(folder / "album.jpg");
+  emit dialog.currentChanged(Q(folder / "album.jpg"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  uitest::ProcessEvents();
+  EXPECT_TRUE(dialog.InfoLabel->text().isEmpty());
   emit dialog.currentChanged(Q(SamplePath("does-not-exist.jpg")));
   EXPECT_TRUE(dialog.InfoLabel->text().isEmpty());
   dialog.PreviewThread->UsePreview([&](const TVxThumbnail *preview) { shown = preview; });

@@ -68,6 +68,10 @@ void TVxImage::Reset() {
 
 TVxImageStatus TVxImage::LoadFromFile(const std::filesystem::path &path) {
   Reset();
+  // A folder opens as a stream and throws on the first read; a pipe would
+  // never end. Only a file is an image.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return TVxImageStatus::FileNotFound;
   std::ifstream in(path, std::ios::binary);
   if (!in) return TVxImageStatus::FileNotFound;
   try {
@@ -75,6 +79,9 @@ TVxImageStatus TVxImage::LoadFromFile(const std::filesystem::path &path) {
   } catch (const std::bad_alloc &) {
     Reset();
     return TVxImageStatus::OutOfMemory;
+  } catch (const std::ios_base::failure &) {
+    Reset();
+    return TVxImageStatus::CorruptImage;
   }
   if (in.bad()) {
     Reset();

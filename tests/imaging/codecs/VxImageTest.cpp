@@ -282,6 +282,9 @@ TEST(ImageDecode, TruncatedDamagedAndForeignFilesFailCleanly) {
   }
   TVxImage image;
   EXPECT_EQ(image.LoadFromFile("/nonexistent/photo.jpg"), TVxImageStatus::FileNotFound);
+  testsupport::TempDir dir;  // a folder named like a photograph is no photograph
+  std::filesystem::create_directory(dir / "folder.jpg");
+  EXPECT_EQ(image.LoadFromFile(dir / "folder.jpg"), TVxImageStatus::FileNotFound);
   EXPECT_EQ(image.LoadFromMemory(nullptr, 0), TVxImageStatus::UnknownImageFormat);
   const std::string text = "GIF89a is not ours";
   EXPECT_EQ(image.LoadFromMemory(text.data(), text.size()), TVxImageStatus::UnknownImageFormat);
