@@ -210,7 +210,9 @@ void TVxEditor::LoadSettings(TVxSDFReader &reader) {
   if (reader.OpenNode(1)) {
     int32_t count = 0;
     reader.ReadInteger(0, count);
-    for (int32_t id = count; id >= 1; --id) {
+    // Only the newest entries fit the list; a damaged count must not make
+    // the start-up look for two thousand million of them.
+    for (int32_t id = std::min(count, std::max<int32_t>(RecentLimit, 0)); id >= 1; --id) {
       std::u16string name;
       if (reader.ReadString(static_cast<uint32_t>(id), name) && !name.empty())
         AddRecentFileName(QString::fromStdU16String(name));

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "base/VxTypes.h"
@@ -89,6 +90,17 @@ void RemoveThumbnailItems(TVxCustomProperties &properties) {
   }
   for (int32_t id : thumbnailIds)
     while (properties.IndexOf(id) >= 0) properties.Remove(id);
+}
+
+// Says why a save failed: the system's reason for a failed write.
+QString SaveFailure(const QString &name, TVxImageStatus status, const std::error_code &writeError) {
+  QString reason = Text(5431);
+  if (status == TVxImageStatus::WriteFailed && writeError)
+    reason = QString::fromLocal8Bit(writeError.message());
+  else if (status == TVxImageStatus::OutOfMemory)
+    reason = QString::fromLocal8Bit(std::make_error_code(std::errc::not_enough_memory).message());
+  return QString::fromStdU16String(
+      FormatLocalized(LocalizedString(5430), {name.toStdU16String(), reason.toStdU16String()}));
 }
 
 float DpiOr96(int32_t dpi) { return dpi > 0 ? static_cast<float>(dpi) : 96.0f; }
@@ -270,6 +282,12 @@ bool TVxGraphicsFormats::SaveImageFile(TVxGraphicsDocument &document, const QStr
   options.DpiX = DpiOr96(document.Properties.HorizontalResolution);
   options.DpiY = DpiOr96(document.Properties.VerticalResolution);
   options.Items = PropertyItemsFromBag(document.Properties);
-  return SaveImage(*document.ImagePixels(), PathOf(name), MimeTypeOf(format), options) ==
-         TVxImageStatus::Ok;
+  std::error_code writeError;
+  const TVxImageStatus status =
+      SaveImage(*document.ImagePixels(), PathOf(name), MimeTypeOf(format), options, &writeError);
+  if (status == TVxImageStatus::Ok) return true;
+  // Whatever the user had on the disk is still there; the retouching is
+  // only in this window, and the user must know that before going on.
+  if (Application()) Application()->MessageBox(SaveFailure(name, status, writeError), MbOk | MbIconError);
+  return false;
 }

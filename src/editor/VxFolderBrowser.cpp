@@ -42,15 +42,19 @@ bool TVxFolderBrowser::CanGoPrevious() const { return !Folder.isEmpty() && FInde
 
 bool TVxFolderBrowser::CanGoNext() const { return !Folder.isEmpty() && FIndex < Folder.size() - 1; }
 
-// Opening rescans the folder, so the name is a copy, not a reference into it.
 void TVxFolderBrowser::Previous() {
-  if (!CanGoPrevious()) return;
-  const QString name = Folder[--FIndex];
-  Open(name);
+  if (CanGoPrevious()) OpenAt(FIndex - 1);
 }
 
 void TVxFolderBrowser::Next() {
-  if (!CanGoNext()) return;
-  const QString name = Folder[++FIndex];
-  Open(name);
+  if (CanGoNext()) OpenAt(FIndex + 1);
+}
+
+// A successful open scans the folder and finds the image's place itself. An
+// open the user cancelled leaves the image on screen and its place; one that
+// failed after the image on screen was closed takes the failed file's place,
+// so the next step goes past it.
+void TVxFolderBrowser::OpenAt(int index) {
+  const QString name = Folder[index];  // a copy: the open scans the folder again
+  if (!Open(name) && !HasImage()) FIndex = index;
 }

@@ -9,10 +9,14 @@
 
 class TVxFolderBrowser {
  public:
-  // Opens one of the folder's images; the editor's open, which may fail.
+  // Opens one of the folder's images; the editor's open, which may fail. A
+  // successful open scans the folder again.
   using TOpen = std::function<bool(const QString &name)>;
+  // Whether an image is on screen.
+  using THasImage = std::function<bool()>;
 
-  explicit TVxFolderBrowser(TOpen open) : Open(std::move(open)) {}
+  TVxFolderBrowser(TOpen open, THasImage hasImage)
+      : Open(std::move(open)), HasImage(std::move(hasImage)) {}
 
   // The image files of name's folder, and name's place among them.
   void ScanFolder(const QString &name);
@@ -30,7 +34,10 @@ class TVxFolderBrowser {
   void Next();
 
  private:
+  void OpenAt(int index);
+
   TOpen Open;
+  THasImage HasImage;
   QStringList Folder;
   int FIndex = -1;
 };

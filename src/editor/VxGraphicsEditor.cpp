@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 #include <cmath>
 #include <variant>
 
@@ -64,7 +65,8 @@ TVxGraphicsEditor *GraphicsEditor() {
 
 TVxGraphicsEditor::TVxGraphicsEditor(QObject *owner)
     : TVxEditor(owner),
-      FFolder([this](const QString &name) { return TVxEditor::OpenFile(name, true); }),
+      FFolder([this](const QString &name) { return TVxEditor::OpenFile(name, true); },
+              [this] { return CurrentDocument() != nullptr; }),
       FScannerImport(std::make_unique<TVxScannerImport>(*this)) {
   setObjectName(QStringLiteral("GraphicsEditor"));
   if (TMainForm *form = MainForm()) {
@@ -376,6 +378,15 @@ void TVxGraphicsEditor::RecordOpen(const QString &name) {
 }
 
 bool TVxGraphicsEditor::OpenFile(const QString &name, TVxDocument *&doc, bool addToRecent) {
+  // The host's image is the one document of a plug-in session: any other
+  // file would take its place, and OK would then write that file over the
+  // user's photograph while the host got its own pixels back. Every way of
+  // opening a file (a drop, a demonstration, the folder walk) comes here.
+  if (IsPluginMode()) {
+    doc = nullptr;
+    if (Application()) Application()->MessageBox(Text(5432), MbOk | MbIconInformation);
+    return false;
+  }
   if (!TVxEditor::OpenFile(name, doc, addToRecent)) return false;
   if (doc && doc->HasView()) {
     FFolder.ScanFolder(name);
@@ -401,7 +412,11 @@ void TVxGraphicsEditor::FitInitial() {
     FitPending = true;
     return;
   }
-  FitPending = false;
+  // A window manager places and sizes a new window after it is shown, and
+  // the view learns its final size only then: until the window is on the
+  // screen, the fit is done again at every size the view gets.
+  QWindow *window = view->window()->windowHandle();
+  FitPending = !window || !window->isExposed();
   if (view->width() >= document->Image.Width() && view->height() >= document->Image.Height())
     view->SetZoom(1, 1);
   else
@@ -422,10 +437,11 @@ void TVxGraphicsEditor::BestFit() {
 }
 
 bool TVxGraphicsEditor::eventFilter(QObject *watched, QEvent *event) {
-  // Once shown, the window and its docks settle over several resizes; the
-  // fit waits for the last of them.
-  if (FitPending && event->type() == QEvent::Resize && watched == CurrentView() &&
-      CurrentView()->isVisible())
+  // Once shown, the window and its docks settle over several resizes, and
+  // the view paints first when the window is on the screen; the fit follows.
+  if (FitPending && watched == CurrentView() &&
+      (event->type() == QEvent::Resize || event->type() == QEvent::Show ||
+       event->type() == QEvent::Paint))
     QTimer::singleShot(0, this, [this] {
       if (FitPending) FitInitial();
     });

@@ -172,6 +172,8 @@ class TVxGraphicsEditor : public TVxEditor,
   template <class F>
   void Step(F &&step, bool (TVxGraphicsEditor::*canStep)());
   void EndOpenEdit();
+  // Opens the folder image at index; the index follows only what happened.
+  void OpenFolderImage(int index);
   // Writes the exchange file back and sets exit code 0; false, after saying
   // so, when the file could not be written.
   bool HandBack(TVxDocument &doc);

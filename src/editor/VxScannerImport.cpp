@@ -116,8 +116,10 @@ void TVxScannerImport::ScanDone(const platform::TScanResult &result) {
   const QString file = QString::fromStdString(result.File.string());
   TVxDocument *doc = nullptr;
   if (Editor.OpenFile(file, doc, false) && doc) {
-    // An acquired page has no file of its own: saving asks for one.
+    // An acquired page has no file of its own: saving asks for one, and
+    // nothing may discard it without asking.
     doc->SetFileName({});
+    doc->SetSaved(false);
     Editor.Folder().Clear();
     Editor.UpdateCaption();
   }

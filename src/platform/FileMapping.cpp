@@ -4,13 +4,22 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+
+#include "platform/WriteFault.h"
 
 TFileMapping::TFileMapping(const std::string &path, TOpenMode mode) {
   int flags = O_CLOEXEC;
   switch (mode) {
-    case CreateReadWrite: flags |= O_RDWR | O_CREAT; break;
-    case ExistingReadWrite: flags |= O_RDWR; break;
-    case ExistingReadOnly: flags |= O_RDONLY; break;
+    case CreateReadWrite:
+      flags |= O_RDWR | O_CREAT;
+      break;
+    case ExistingReadWrite:
+      flags |= O_RDWR;
+      break;
+    case ExistingReadOnly:
+      flags |= O_RDONLY;
+      break;
   }
   Handle = ::open(path.c_str(), flags, 0600);
   ReadOnly = mode == ExistingReadOnly;
@@ -54,5 +63,23 @@ void TFileMapping::UnmapView(uint8_t *address) {
 }
 
 bool TFileMapping::SetSize(uint64_t size) {
-  return Handle >= 0 && !ReadOnly && ::ftruncate(Handle, static_cast<off_t>(size)) == 0;
+  if (Handle < 0 || ReadOnly) return false;
+  const uint64_t before = FileSize();
+  // A file grown by ftruncate alone, or written with holes by whoever made
+  // it, has no blocks behind those parts; storing into such a part of a view
+  // on a full disk raises SIGBUS and kills the process. Taking every block
+  // first makes a full disk an ordinary failure here.
+  if (size > 0) {
+    const int fault = platform::WriteFault();
+    const int error = fault != 0 ? fault : posix_fallocate(Handle, 0, static_cast<off_t>(size));
+    if (error != 0) {
+      // A failed reservation may have grown the file part of the way.
+      if (FileSize() != before) {
+        [[maybe_unused]] const int ignored = ::ftruncate(Handle, static_cast<off_t>(before));
+      }
+      errno = error;
+      return false;
+    }
+  }
+  return size >= before || ::ftruncate(Handle, static_cast<off_t>(size)) == 0;
 }

@@ -29,7 +29,9 @@ class TFileMapping {
   // file. Null when the file is closed, empty, or the range runs past its end.
   uint8_t *MapView(uint64_t offset, uint64_t length, int access);
   void UnmapView(uint8_t *address);
-  // Truncates or extends the file; false (size unchanged) when the system refuses.
+  // Truncates or extends the file; the blocks of an extended file are
+  // reserved on the disk, so writing through a view cannot fail later. False
+  // (size unchanged, errno set) when the system refuses.
   bool SetSize(uint64_t size);
   uint64_t FileSize() const;
 

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 #include <cmath>
+#include <exception>
 #include <utility>
 
 #include "framework/VxText.h"
@@ -72,12 +73,32 @@ void TVxDialogPreviewThread::ClearPreview() {
   std::unique_ptr<TVxThumbnail> old;
   std::lock_guard<std::mutex> lock(Shared->Lock);
   old = std::move(Shared->Preview);
+  Shared->Description.clear();
+}
+
+QString TVxDialogPreviewThread::Description() const {
+  std::lock_guard<std::mutex> lock(Shared->Lock);
+  return Shared->Description;
 }
 
 void TVxDialogPreviewThread::UsePreview(
     const std::function<void(const TVxThumbnail *preview)> &use) const {
   std::lock_guard<std::mutex> lock(Shared->Lock);
   use(Shared->Preview.get());
+}
+
+void TVxDialogPreviewThread::Describe(const QString &name, int32_t width, int32_t height,
+                                      QString &description,
+                                      std::unique_ptr<TVxThumbnail> &thumbnail) const {
+  // Whatever a file does to the registry, the worker carries on: an
+  // exception leaving this thread would end the program.
+  try {
+    std::unique_ptr<TVxFileInfo> info;
+    if (Formats.GetFileInfo(name, info) && info) description = u'\n' + info->GetDescription();
+    if (!Formats.CreateThumbnail(name, width, height, thumbnail)) thumbnail.reset();
+  } catch (const std::exception &) {
+    thumbnail.reset();
+  }
 }
 
 void TVxDialogPreviewThread::Execute() {
@@ -95,13 +116,16 @@ void TVxDialogPreviewThread::Execute() {
       std::this_thread::sleep_for(std::chrono::milliseconds(PollMilliseconds));
       continue;
     }
-    // Made outside the lock: decoding a large photograph takes a while.
+    // Made outside the lock: reading a large photograph takes a while.
+    QString description;
     std::unique_ptr<TVxThumbnail> thumbnail;
-    if (!Formats.CreateThumbnail(name, width, height, thumbnail) || !thumbnail) continue;
+    Describe(name, width, height, description, thumbnail);
+    if (!thumbnail && description.isEmpty()) continue;  // nothing to show
     {
       std::lock_guard<std::mutex> lock(Shared->Lock);
       if (!Shared->PendingName.isEmpty() || Shared->Terminated) continue;  // stale: freed here
       Shared->Preview = std::move(thumbnail);
+      Shared->Description = description;
     }
     if (context == nullptr) continue;
     // Queued, not blocking: the user-interface thread may be waiting for
@@ -122,8 +146,10 @@ TVxOpenDialog::TVxOpenDialog(QWidget *owner, const TVxFileFormats &formats)
   setOption(QFileDialog::DontUseNativeDialog);
   setFileMode(QFileDialog::ExistingFile);
   AddPreviewPanel();
-  PreviewThread =
-      std::make_unique<TVxDialogPreviewThread>(formats, this, [this] { PreviewBox->update(); });
+  PreviewThread = std::make_unique<TVxDialogPreviewThread>(formats, this, [this] {
+    InfoLabel->setText(PreviewThread->Description());
+    PreviewBox->update();
+  });
   connect(this, &QFileDialog::currentChanged, this,
           [this](const QString &name) { SelectionChange(name); });
   // The toolkit reports only a new current item; a name typed or chosen in
@@ -218,14 +244,12 @@ void TVxOpenDialog::SetFilterIndex(int index) {
 void TVxOpenDialog::SelectionChange(const QString &name) {
   if (name == Selection) return;
   Selection = name;
+  // The worker describes the file and makes its picture; until then the
+  // panel shows nothing of the previous one.
   PreviewThread->ClearPreview();
-  std::unique_ptr<TVxFileInfo> info;
-  if (Formats.GetFileInfo(name, info) && info) {
-    InfoLabel->setText(u'\n' + info->GetDescription());
+  InfoLabel->clear();
+  if (!name.isEmpty())
     PreviewThread->Request(name, PreviewBox->width() - 2, PreviewBox->height() - 2);
-  } else {
-    InfoLabel->clear();
-  }
   PreviewBox->update();
 }
 

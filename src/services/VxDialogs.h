@@ -18,8 +18,10 @@ class QFrame;
 class QLabel;
 class QPainter;
 
-// Makes thumbnails for a dialog. Only the newest request is served; a
-// thumbnail finished after a newer request arrived is thrown away.
+// Makes thumbnails and descriptions for a dialog; both read the file, which
+// takes a while for a large photograph, so neither runs on the dialog's
+// thread. Only the newest request is served; what is finished after a newer
+// request arrived is thrown away.
 class TVxDialogPreviewThread {
  public:
   // paint runs on the thread of context (the user-interface thread) each
@@ -39,8 +41,12 @@ class TVxDialogPreviewThread {
   void Terminate();
   bool IsTerminated() const { return Shared->Terminated; }
 
-  // Frees the preview (it belongs to the previous selection).
+  // Frees the preview and forgets the description (they belong to the
+  // previous selection).
   void ClearPreview();
+  // The description of the file of the current preview: a line feed and the
+  // registry's text; empty when the registry cannot describe it.
+  QString Description() const;
   // Runs use with the current preview (null when there is none) while the
   // worker cannot replace it.
   void UsePreview(const std::function<void(const TVxThumbnail *preview)> &use) const;
@@ -57,10 +63,14 @@ class TVxDialogPreviewThread {
     int32_t PendingWidth = 0;
     int32_t PendingHeight = 0;
     std::unique_ptr<TVxThumbnail> Preview;
+    QString Description;
     std::atomic<bool> Terminated = false;
   };
 
   void Execute();
+  // What the panel shows of name; either may stay empty.
+  void Describe(const QString &name, int32_t width, int32_t height, QString &description,
+                std::unique_ptr<TVxThumbnail> &thumbnail) const;
 
   const TVxFileFormats &Formats;
   QObject *Context;

@@ -3,6 +3,7 @@
 #include <QActionEvent>
 #include <QEvent>
 #include <QMainWindow>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstring>
@@ -23,6 +24,21 @@ int32_t Get32(const uint8_t *at) {
   for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(at[i]) << (8 * i);
   return static_cast<int32_t>(v);
 }
+
+// The options frames, one at a time, sized to the frame shown: a short
+// frame after a tall one needs no scrolling.
+class TOptionsStack : public QStackedWidget {
+ public:
+  TOptionsStack() {
+    connect(this, &QStackedWidget::currentChanged, this, [this] { updateGeometry(); });
+  }
+  QSize sizeHint() const override {
+    return currentWidget() ? currentWidget()->sizeHint() : QStackedWidget::sizeHint();
+  }
+  QSize minimumSizeHint() const override {
+    return currentWidget() ? currentWidget()->minimumSizeHint() : QSize();
+  }
+};
 
 uint8_t SideOf(Qt::DockWidgetArea area) {
   switch (area) {
@@ -263,8 +279,15 @@ TVxToolPanelModule::TVxToolPanelModule(QObject *owner) : TVxModuleWithControls(o
   Toolbar = ToolFrame->Toolbar;
   Toolbar->setIconSize(form->Images()->ImageSize());
   layout->addWidget(ToolFrame);
-  Frames = new QStackedWidget(client);
-  layout->addWidget(Frames, 1);
+  // A tall frame on a small screen scrolls instead of being cut off.
+  OptionsScroller = new QScrollArea(client);
+  OptionsScroller->setObjectName(QStringLiteral("OptionsScroller"));
+  OptionsScroller->setFrameShape(QFrame::NoFrame);
+  OptionsScroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  OptionsScroller->setWidgetResizable(true);
+  Frames = new TOptionsStack;
+  OptionsScroller->setWidget(Frames);
+  layout->addWidget(OptionsScroller, 1);
   Panel->setWidget(client);
   form->addDockWidget(TMainForm::RightMultiDock, Panel);
   Panel->show();
@@ -377,5 +400,8 @@ void TVxToolPanelModule::AddOptionsFrame(TVxFrame *frame) {
 }
 
 void TVxToolPanelModule::ShowOptionsFrame(TVxFrame *frame) {
-  if (Frames && frame && Frames->indexOf(frame) >= 0) Frames->setCurrentWidget(frame);
+  if (!Frames || !frame || Frames->indexOf(frame) < 0) return;
+  Frames->setCurrentWidget(frame);
+  // The scroll area takes the new frame's size now, not at the next layout pass.
+  OptionsScroller->setWidgetResizable(true);
 }

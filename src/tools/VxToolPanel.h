@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -146,6 +147,8 @@ class TVxToolPanelModule : public TVxModuleWithControls {
   // Brings a frame to the front (the current tool's).
   void ShowOptionsFrame(TVxFrame *frame);
   QStackedWidget *OptionsArea() const { return Frames; }
+  // Scrolls the options frames vertically when the panel is shorter than the frame.
+  QScrollArea *OptionsScroller = nullptr;
 
  private:
   QStackedWidget *Frames = nullptr;

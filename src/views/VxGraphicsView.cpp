@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
+#include <cstdlib>
 
 #include "demo/VxDemoRecorder.h"
 #include "framework/VxCursors.h"
@@ -288,10 +290,22 @@ void TVxGraphicsView::UpdateCursor() {
 }
 
 bool TVxGraphicsView::MouseWheelHandler(TVxShiftState shift, int delta, const QPoint &screenPoint) {
+  // High-resolution wheels and touch pads send parts of a notch. The parts
+  // add up until they make one; turning back starts afresh. A burst of many
+  // notches in one event is held to what a hand can turn.
+  constexpr int Notch = 120, MostNotches = 16;
+  if ((WheelRest < 0 && delta > 0) || (WheelRest > 0 && delta < 0)) WheelRest = 0;
+  WheelRest += std::clamp(delta, -Notch * MostNotches, Notch * MostNotches);
+  const int notches = WheelRest / Notch;
+  WheelRest -= notches * Notch;
   const QPoint p = mapFromGlobal(screenPoint);
-  const int notch = delta >= 1 ? 1 : -1;
+  for (int i = 0; i < std::abs(notches); ++i) WheelNotch(shift, notches > 0 ? 1 : -1, p);
+  return true;
+}
+
+void TVxGraphicsView::WheelNotch(TVxShiftState shift, int notch, const QPoint &p) {
   if (Offer([&](TVxInputViewObject &o) { return o.MouseWheel(shift, notch, {p.x(), p.y()}); }))
-    return true;
+    return;
   // No tool wants the wheel: Ctrl zooms a step, Shift scrolls sideways, and
   // so does a plain wheel when only the width overflows.
   if (shift & CtrlKey) {
@@ -302,7 +316,6 @@ bool TVxGraphicsView::MouseWheelHandler(TVxShiftState shift, int delta, const QP
   } else {
     WheelScroll(notch, (shift & ShiftKey) != 0 || VerticalScrollBar()->isHidden());
   }
-  return true;
 }
 
 void TVxGraphicsView::mousePressEvent(QMouseEvent *event) {

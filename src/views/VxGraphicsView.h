@@ -98,8 +98,9 @@ class TVxGraphicsView : public TVxScrollViewControl,
   void UpdateCursor();
 
   // Wheel input, also that of another window (the image editor forwards the
-  // main window's); delta as the toolkit reports it. The input objects are
-  // offered it first; otherwise it scrolls or, with Ctrl, zooms.
+  // main window's); delta as the toolkit reports it, in eighths of a degree.
+  // Deltas add up, and every whole notch of 120 is offered to the input
+  // objects first; otherwise it scrolls or, with Ctrl, zooms.
   bool MouseWheelHandler(TVxShiftState shift, int delta, const QPoint &screenPoint);
 
   using TVxViewControl::MapMode;
@@ -136,6 +137,8 @@ class TVxGraphicsView : public TVxScrollViewControl,
   IVxDemoRecorder *Recorder() const;
   // One mouse action at image point p, e.g. "MouseDown Image, 10, 20".
   void RecordPointLine(std::string_view command, const TVxPoint &p);
+  // One notch (+1 or -1) at client point p.
+  void WheelNotch(TVxShiftState shift, int notch, const QPoint &p);
   void MouseDown(TVxMouseButton button, TVxShiftState shift, const TVxPoint &point);
   void MouseMove(TVxShiftState shift, const TVxPoint &point);
   void MouseUp(TVxMouseButton button, TVxShiftState shift, const TVxPoint &point);
@@ -151,4 +154,6 @@ class TVxGraphicsView : public TVxScrollViewControl,
   bool FRecordButtonDown = false;
   TVxPoint FRecordPoint;
   bool FMouseInside = false;
+  // Wheel angle received but not yet a whole notch (120 units).
+  int WheelRest = 0;
 };

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeySequence>
 #include <QToolBar>
+#include <limits>
 
 #include "DocumentFakes.h"
 #include "base/VxProperties.h"
@@ -215,6 +217,37 @@ TEST_F(EditorTest, RecentListKeepsFiveNamesMostRecentFirstAndSurvivesTheSettings
   Editor->LoadSettings(reader);
   EXPECT_EQ(Editor->RecentFiles(), saved);
   EXPECT_EQ(Editor->RecentFileMenuItems().size(), 5u);
+}
+
+// The stored count is not trusted: a list longer than the limit gives its
+// newest entries, and an absurd count starts up at once.
+TEST_F(EditorTest, TheRecentListReadsNoMoreThanItsSize) {
+  for (const int32_t count : {7, std::numeric_limits<int32_t>::max(), -3}) {
+    SCOPED_TRACE(count);
+    TVxMemoryStream stream;
+    {
+      TVxSDFWriter writer(&stream, false);
+      writer.BeginSection(1, TVxEditor::SectionGuid);
+      writer.BeginIntegerNode(1, count);
+      for (uint32_t id = 1; id <= 7; ++id)
+        writer.WriteString(id, QStringLiteral("/photos/%1.jpg").arg(id).toStdU16String());
+      writer.EndNode();
+      writer.EndNode();
+    }
+    delete Editor;
+    Editor = new TTestEditor(App.get());
+    TVxMemoryStream input(stream.Data());
+    TVxSDFReader reader(&input, false);
+    QElapsedTimer timer;
+    timer.start();
+    Editor->LoadSettings(reader);
+    EXPECT_LT(timer.elapsed(), 1000);
+    const QStringList newest = count > 0
+                                   ? QStringList{"/photos/1.jpg", "/photos/2.jpg", "/photos/3.jpg",
+                                                 "/photos/4.jpg", "/photos/5.jpg"}
+                                   : QStringList{};
+    EXPECT_EQ(Editor->RecentFiles(), newest);
+  }
 }
 
 TEST_F(EditorTest, UntitledDocumentShowsItsPlaceholderAndCannotBeSavedInPlace) {

@@ -97,6 +97,7 @@ TEST_F(ScannerImportTest, ImportListsTheSourcesAndOpensTheAcquiredPageAsAnUntitl
   EXPECT_EQ(scanned->Image.Width(), 39);
   EXPECT_EQ(scanned->Image.Height(), 29);
   EXPECT_TRUE(scanned->FileName().isEmpty());
+  EXPECT_FALSE(scanned->IsSaved());  // a new page: nothing discards it unasked
   EXPECT_TRUE(MainForm()->windowTitle().startsWith(scanned->DisplayName()));
   // Not remembered, and the temporary file is gone.
   EXPECT_EQ(Editor->RecentFiles().size(), 1);  // the sample only

@@ -6,12 +6,17 @@
 #include <QScreen>
 #include <QTest>
 #include <QToolBar>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <limits>
 
 #include "../tools/ToolFixture.h"
 #include "demo/VxDemoLine.h"
 #include "framework/VxMainForm.h"
+#include "platform/WriteFault.h"
 #include "plugin/ExchangeFile.h"
+#include "services/VxDialogs.h"
 #include "settings/VxStream.h"
 #include "support/FakeRecorder.h"
 #include "views/VxGraphicsView.h"
@@ -74,6 +79,35 @@ TEST_F(GraphicsEditorTest, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
   EXPECT_FALSE(Editor->PrevImageButton->isEnabled());
   EXPECT_TRUE(Editor->NextImageButton->isEnabled());
   EXPECT_EQ(Editor->RecentFiles().first(), QString::fromStdString(first.string()));
+}
+
+// The place in the folder follows what the open did: a cancelled save
+// question keeps it (Next, Cancel, Next opens the next photo, not the one
+// after), and a file that cannot be read is stepped over.
+TEST_F(GraphicsEditorTest, PreviousAndNextMoveOnlyAsFarAsTheOpenGot) {
+  const fs::path a = CopySample("a.png");
+  const fs::path b = CopySample("b.png");
+  uitest::WriteFile(Dir / "images/c.png", "not a picture");
+  const fs::path d = CopySample("d.png");
+  ASSERT_NE(Open(a), nullptr);
+  Document()->SetSaved(false);
+  MessageAnswer = IdCancel;
+  Editor->NextImageClick();
+  EXPECT_EQ(fs::path(Document()->FileName().toStdString()), a);
+  EXPECT_EQ(Editor->FolderIndex(), 0);
+  MessageAnswer = IdNo;
+  Editor->NextImageClick();
+  EXPECT_EQ(fs::path(Document()->FileName().toStdString()), b);
+  EXPECT_EQ(Editor->FolderIndex(), 1);
+
+  Messages.clear();
+  Editor->NextImageClick();  // c cannot be read; b was closed on the way
+  EXPECT_EQ(Document(), nullptr);
+  EXPECT_EQ(Messages.size(), 1);
+  EXPECT_EQ(Editor->FolderIndex(), 2);
+  Editor->NextImageClick();
+  ASSERT_NE(Document(), nullptr);
+  EXPECT_EQ(fs::path(Document()->FileName().toStdString()), d);
 }
 
 TEST_F(GraphicsEditorTest, UndoIsDisabledWhileAnEditIsOpen) {
@@ -224,6 +258,44 @@ TEST_F(GraphicsEditorTest, PluginCancelClosesWithoutAQuestionAndKeepsExitCodeMin
   EXPECT_EQ(uitest::ReadFile(exchange), written);
 }
 
+// In plug-in mode the host's image is the only one: a dropped file and a
+// demonstration's image are refused with a word, and OK still hands the
+// host's image back without touching the other file.
+TEST_F(GraphicsEditorTest, PluginModeOpensNoOtherFile) {
+  TLogTool *tool = AddTool("Brush");
+  const fs::path photo = CopySample("a.png");
+  const std::string original = uitest::ReadFile(photo);
+  const fs::path exchange = Dir / "exchange.pspf";
+  ASSERT_TRUE(WriteHostImage(exchange));
+  TVxGraphicsDocument *host = Open(exchange);
+  ASSERT_NE(host, nullptr);
+  tool->Paint({0, 0, 4, 4}, 0);
+  MessageAnswer = IdYes;
+
+  MainForm()->OnFileDropped(QString::fromStdString(photo.string()));
+  EXPECT_EQ(Document(), host);
+  ASSERT_EQ(Messages.size(), 1);
+  EXPECT_TRUE(Messages.first().contains("no other file can be opened"));
+
+  uitest::TFakeRecorder recorder;
+  TVxProperties params;
+  params.SetString(0, photo.string());
+  bool handled = false;
+  Editor->ExecuteDemoCommand(&recorder, QStringLiteral("IMAGEOPEN"), handled, false, params);
+  EXPECT_EQ(Document(), host);
+  EXPECT_EQ(recorder.Errors, QStringList{"Cannot open the file."});
+
+  Messages.clear();
+  Editor->PluginOkClick();
+  EXPECT_TRUE(Messages.isEmpty());
+  EXPECT_EQ(App->ExitCode(), 0);
+  EXPECT_EQ(uitest::ReadFile(photo), original);
+  TVxPixelBuffer back;
+  TExchangeImage info;
+  ASSERT_EQ(ReadExchangeFile(exchange.string(), back, info), TExchangeStatus::Ok);
+  EXPECT_EQ(*back.PixelAddress(1, 1), 0);
+}
+
 // A hand-back that cannot be written must not pass the unchanged pixels off
 // as the result: the window stays open with exit code -1, and says why.
 TEST_F(GraphicsEditorTest, PluginOkThatCannotWriteBackKeepsTheWindowOpen) {
@@ -259,6 +331,74 @@ TEST_F(GraphicsEditorTest, PluginOkThatCannotWriteBackKeepsTheWindowOpen) {
   TExchangeImage info;
   ASSERT_EQ(ReadExchangeFile(exchange.string(), back, info), TExchangeStatus::Ok);
   EXPECT_EQ(*back.PixelAddress(1, 1), 0);
+}
+
+// A disk that takes no more (a write fault in our own file layer stands for
+// it): Save As over the photograph and the close question's Yes both leave
+// the photograph on the disk as it was, say why, and keep the retouched
+// image open and unsaved; once there is room again the same save works.
+TEST_F(GraphicsEditorTest, AFailedSaveKeepsThePhotographAndTheRetouchingAndSaysWhy) {
+  TLogTool *tool = AddTool("Brush");
+  const fs::path photo = CopySample("a.png");
+  const std::string before = uitest::ReadFile(photo);
+  ASSERT_NE(Open(photo), nullptr);
+  tool->Paint({0, 0, 4, 4}, 0);
+  tool->EndEdit();
+  ASSERT_FALSE(Document()->IsSaved());
+  SetFileDialogAnswerer([&](TVxOpenDialog &dialog) {
+    dialog.SetFileName(QString::fromStdString(photo.string()));
+    dialog.SetFilterIndex(3);  // PNG
+    return true;
+  });
+  MessageAnswer = IdYes;  // overwrite it, save the changes
+  const QString reason = QString::fromLocal8Bit(std::strerror(ENOSPC));
+  platform::SetWriteFault(ENOSPC);
+
+  const std::function<void()> asks[] = {[&] { Editor->SaveAsClick(); },
+                                        [&] { Editor->CloseClick(); }};
+  for (const auto &ask : asks) {
+    Messages.clear();
+    ask();
+    ASSERT_FALSE(Messages.isEmpty());
+    EXPECT_TRUE(Messages.last().contains("could not be saved") && Messages.last().contains(reason))
+        << Messages.last().toStdString();
+    EXPECT_EQ(uitest::ReadFile(photo), before);
+    ASSERT_NE(Document(), nullptr) << "the document closed unsaved";
+    EXPECT_FALSE(Document()->IsSaved());
+    EXPECT_EQ(fs::path(Document()->FileName().toStdString()), photo);
+    EXPECT_EQ(std::distance(fs::directory_iterator(photo.parent_path()), fs::directory_iterator()),
+              1);
+  }
+
+  platform::SetWriteFault(0);
+  Messages.clear();
+  Editor->SaveAsClick();
+  SetFileDialogAnswerer(nullptr);
+  EXPECT_TRUE(Document()->IsSaved());
+  EXPECT_NE(uitest::ReadFile(photo), before);
+  ASSERT_EQ(Messages.size(), 1);  // the overwrite question alone
+  EXPECT_FALSE(Messages.first().contains("could not be saved"));
+}
+
+// OK on a full temporary folder: the host's file cannot take the padded
+// rows. The window stays open and says so; nothing is handed back.
+TEST_F(GraphicsEditorTest, PluginOkOnAFullTemporaryFolderKeepsTheWindowOpen) {
+  TLogTool *tool = AddTool("Brush");
+  const fs::path exchange = Dir / "exchange.pspf";
+  ASSERT_TRUE(WriteHostImage(exchange));
+  const std::string written = uitest::ReadFile(exchange);
+  ASSERT_NE(Open(exchange), nullptr);
+  tool->Paint({0, 0, 4, 4}, 0);
+  MainForm()->show();
+  platform::SetWriteFault(ENOSPC);
+  Editor->PluginOkClick();
+  platform::SetWriteFault(0);
+  EXPECT_TRUE(MainForm()->isVisible());
+  EXPECT_EQ(App->ExitCode(), -1);
+  ASSERT_EQ(Messages.size(), 1);
+  EXPECT_TRUE(Messages.first().contains("could not be handed back"));
+  EXPECT_EQ(uitest::ReadFile(exchange), written);
+  EXPECT_FALSE(Document()->IsSaved());
 }
 
 // The view grows to the size a demonstration asks for, and the window stays

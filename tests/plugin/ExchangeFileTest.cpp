@@ -5,8 +5,8 @@
 #include <iterator>
 
 #include "imaging/codecs/VxImage.h"
-#include "plugin/ExchangeFile.h"
 #include "platform/FileMapping.h"
+#include "plugin/ExchangeFile.h"
 #include "support/TestSupport.h"
 
 using testsupport::TempDir;
@@ -34,18 +34,21 @@ struct HostFile {
   }
   std::vector<uint8_t> Bytes() const {
     std::vector<uint8_t> out = {'P', 'S', 'P', 'F'};
-    const int32_t fields[] = {Header.HeaderSize, Header.ColourMode, Header.Left, Header.Top,
-                              Header.Width,      Header.Height,     Header.Stride, Header.BytesPerPixel};
+    const int32_t fields[] = {Header.HeaderSize, Header.ColourMode,   Header.Left,
+                              Header.Top,        Header.Width,        Header.Height,
+                              Header.Stride,     Header.BytesPerPixel};
     for (int32_t v : fields)
-      for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
+      for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
     out.insert(out.end(), Rows.begin(), Rows.end());
     out.insert(out.end(), Tail.begin(), Tail.end());
     return out;
   }
   void Write(const std::filesystem::path &path) const {
     const auto bytes = Bytes();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
   }
 };
 
@@ -132,7 +135,8 @@ TEST(ExchangeFile, InconsistentHeadersAreRefusedWithoutReadingPastTheFile) {
       {"width 0", [](HostFile &f) { f.Header.Width = 0; }, TExchangeStatus::Invalid},
       {"negative height", [](HostFile &f) { f.Header.Height = -3; }, TExchangeStatus::Invalid},
       {"two planes", [](HostFile &f) { f.Header.BytesPerPixel = 2; }, TExchangeStatus::Invalid},
-      {"stride below width x planes", [](HostFile &f) { f.Header.Stride = 11; }, TExchangeStatus::Invalid},
+      {"stride below width x planes", [](HostFile &f) { f.Header.Stride = 11; },
+       TExchangeStatus::Invalid},
       {"rows past the end", [](HostFile &f) { f.Rows.pop_back(); }, TExchangeStatus::Invalid},
       {"huge height", [](HostFile &f) { f.Header.Height = 0x7FFFFFFF; }, TExchangeStatus::Invalid},
       {"huge stride", [](HostFile &f) { f.Header.Stride = 0x7FFFFFFF; }, TExchangeStatus::Invalid},
@@ -156,7 +160,8 @@ TEST(ExchangeFile, InconsistentHeadersAreRefusedWithoutReadingPastTheFile) {
     auto bytes = f.Bytes();
     if (std::string(c.Name) == "not PSPF") bytes[0] = 'X';
     std::ofstream(dir / "f", std::ios::binary)
-        .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char *>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     TVxPixelBuffer image;
     TExchangeImage info;
     EXPECT_EQ(ReadExchangeFile(dir / "f", image, info), c.Expected) << c.Name;
@@ -197,7 +202,8 @@ std::vector<uint8_t> ExifOf(const std::filesystem::path &jpeg) {
   for (size_t i = 2; i + 10 < bytes.size();) {
     const size_t length = static_cast<size_t>(bytes[i + 2]) << 8 | bytes[i + 3];
     if (bytes[i + 1] == 0xE1 && std::memcmp(&bytes[i + 4], "Exif\0\0", 6) == 0)
-      return {bytes.begin() + static_cast<ptrdiff_t>(i + 10), bytes.begin() + static_cast<ptrdiff_t>(i + 2 + length)};
+      return {bytes.begin() + static_cast<ptrdiff_t>(i + 10),
+              bytes.begin() + static_cast<ptrdiff_t>(i + 2 + length)};
     i += 2 + length;
   }
   return {};
@@ -214,6 +220,31 @@ TEST(ExchangeFile, ExifStreamOpensAndYieldsTheItems) {
   ASSERT_NE(make, nullptr);
   EXPECT_GT(make->Length(), 1);
   EXPECT_NE(image.PropertyItem(306), nullptr);
+}
+
+// The editor's write-back grows the host's file (its rows are padded). On a
+// full temporary folder that must fail as a write fails, not kill the
+// process with SIGBUS on the first store into the grown part, and the
+// host's pixels stay as they were.
+TEST(ExchangeFile, AFullTemporaryFolderFailsTheWriteBackWithoutACrash) {
+  testsupport::TinyFileSystem disk(1024 * 1024);
+  ASSERT_TRUE(disk.Mounted()) << disk.Why();
+  const auto path = disk / "host.pspf";
+  // 1001 pixels: 3003-byte host rows, 3004-byte rows from the editor.
+  HostFile::Make(1001, 300, 3, 3003).Write(path);
+  const auto written = ReadAll(path);
+  TVxPixelBuffer image;
+  TExchangeImage info;
+  ASSERT_EQ(ReadExchangeFile(path, image, info), TExchangeStatus::Ok);
+  ASSERT_TRUE(disk.Fill());
+
+  EXPECT_FALSE(WriteExchangeFile(path, image));
+  EXPECT_EQ(ReadAll(path), written);
+
+  // The plug-in's side of the same code: a file that cannot grow keeps its size.
+  TFileMapping mapping(path, TFileMapping::ExistingReadWrite);
+  EXPECT_FALSE(mapping.SetSize(written.size() + 100000));
+  EXPECT_EQ(mapping.FileSize(), written.size());
 }
 
 TEST(FileMapping, ViewsSizesAndAccess) {

@@ -223,13 +223,13 @@ TEST_F(DialogsTest, SelectingAFileDescribesAndPreviewsIt) {
   dialog.resize(900, 500);
   dialog.show();
   emit dialog.currentChanged(Q(SamplePath("portrait.jpg")));
-  EXPECT_TRUE(dialog.InfoLabel->text().startsWith("\n" + Text(215) + ": JPEG\n" + Text(504) +
-                                                  ": 512 x 512"));
   bool shown = false;
   ASSERT_TRUE(ProcessUntil([&] {
     dialog.PreviewThread->UsePreview([&](const TVxThumbnail *preview) { shown = preview; });
-    return shown;
+    return shown && !dialog.InfoLabel->text().isEmpty();
   }));
+  EXPECT_TRUE(dialog.InfoLabel->text().startsWith("\n" + Text(215) + ": JPEG\n" + Text(504) +
+                                                  ": 512 x 512"));
   uitest::ProcessEvents();
   const QImage painted = dialog.PreviewBox->grab().toImage();
   const QColor background = dialog.PreviewBox->palette().color(dialog.PreviewBox->backgroundRole());
@@ -237,7 +237,14 @@ TEST_F(DialogsTest, SelectingAFileDescribesAndPreviewsIt) {
   EXPECT_EQ(painted.pixelColor(0, 0).rgb(),
             dialog.PreviewBox->palette().color(QPalette::Dark).rgb());
 
-  // A file the registry cannot describe clears both.
+  // A folder shows nothing, and neither does a file the registry cannot
+  // describe: both are cleared.
+  const testsupport::TempDir folder;
+  std::filesystem::create_directory(folder / "album.jpg");
+  emit dialog.currentChanged(Q(folder / "album.jpg"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  uitest::ProcessEvents();
+  EXPECT_TRUE(dialog.InfoLabel->text().isEmpty());
   emit dialog.currentChanged(Q(SamplePath("does-not-exist.jpg")));
   EXPECT_TRUE(dialog.InfoLabel->text().isEmpty());
   dialog.PreviewThread->UsePreview([&](const TVxThumbnail *preview) { shown = preview; });
@@ -247,6 +254,42 @@ TEST_F(DialogsTest, SelectingAFileDescribesAndPreviewsIt) {
 
   dialog.reject();
   EXPECT_TRUE(dialog.PreviewThread->IsTerminated());
+}
+
+// Describing a file reads it (a large photograph takes a tenth of a second
+// and more): the dialog's thread only asks, the worker reads, and the text
+// arrives with the picture.
+TEST_F(DialogsTest, TheDescriptionIsMadeOnThePreviewWorker) {
+  class TDescribingFormats : public TSlowFormats {
+   public:
+    bool GetFileInfo(const QString &name, std::unique_ptr<TVxFileInfo> &info) const override {
+      {
+        std::lock_guard<std::mutex> lock(Lock);
+        Threads.push_back(std::this_thread::get_id());
+      }
+      class TInfo : public TVxFileInfo {
+       public:
+        using TVxFileInfo::TVxFileInfo;
+        QString GetDescription() const override { return "about " + FileName; }
+      };
+      info = std::make_unique<TInfo>(name);
+      return true;
+    }
+    mutable std::vector<std::thread::id> Threads;
+  } formats;
+  {
+    TVxOpenDialog dialog(nullptr, formats);
+    dialog.show();
+    emit dialog.currentChanged("first.jpg");
+    emit dialog.currentChanged("second.jpg");
+    ASSERT_TRUE(ProcessUntil([&] { return dialog.InfoLabel->text() == "\nabout second.jpg"; }))
+        << dialog.InfoLabel->text().toStdString();
+    std::lock_guard<std::mutex> lock(formats.Lock);
+    ASSERT_FALSE(formats.Threads.empty());
+    for (const std::thread::id &thread : formats.Threads)
+      EXPECT_NE(thread, std::this_thread::get_id());
+  }
+  EXPECT_EQ(TFakeThumbnail::Alive, 0);
 }
 
 // --- the dialogs in the editor's Open and Save As -----------------------------

@@ -1,8 +1,14 @@
 #include "support/TestSupport.h"
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace testsupport {
 
@@ -25,6 +31,42 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(Dir, ignored);
+}
+
+TinyFileSystem::TinyFileSystem(size_t bytes) {
+  // The mount stays inside this process: its namespace is a private copy.
+  if (unshare(CLONE_NEWNS) != 0) {
+    FWhy = std::string("unshare: ") + std::strerror(errno);
+    return;
+  }
+  if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+    FWhy = std::string("private mounts: ") + std::strerror(errno);
+    return;
+  }
+  const std::string options = "size=" + std::to_string(bytes) + ",mode=0777";
+  if (mount("tmpfs", Dir.Path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
+    FWhy = std::string("mount tmpfs: ") + std::strerror(errno);
+    return;
+  }
+  FMounted = true;
+}
+
+TinyFileSystem::~TinyFileSystem() {
+  if (FMounted) umount2(Dir.Path().c_str(), MNT_DETACH);
+}
+
+bool TinyFileSystem::Fill() {
+  const std::string name = (Dir / ".filler").string();
+  const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  const std::vector<char> block(4096, 'f');
+  // Whole blocks first, then single bytes into the last block's rest.
+  for (size_t size : {block.size(), size_t{1}})
+    while (write(fd, block.data(), size) > 0) {
+    }
+  const bool full = errno == ENOSPC;
+  close(fd);
+  return full;
 }
 
 uint32_t PatternAt(int32_t x, int32_t y, uint32_t seed) {

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers every test program may use.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -28,6 +29,32 @@ class TempDir {
 
  private:
   std::filesystem::path Dir;
+};
+
+// A file system of a given size of its own: a tmpfs mounted over a fresh
+// folder in a private mount namespace of this process, so that a full disk
+// is real and nothing outside the process sees it. Needs the right to
+// mount (root here) and a process that runs no other thread yet; Mounted()
+// says whether it worked, Why() why not.
+class TinyFileSystem {
+ public:
+  explicit TinyFileSystem(size_t bytes);
+  ~TinyFileSystem();
+  TinyFileSystem(const TinyFileSystem &) = delete;
+  TinyFileSystem &operator=(const TinyFileSystem &) = delete;
+
+  bool Mounted() const { return FMounted; }
+  const std::string &Why() const { return FWhy; }
+  const std::filesystem::path &Path() const { return Dir.Path(); }
+  std::filesystem::path operator/(const std::string &name) const { return Dir / name; }
+  // Takes every free block with a file of its own; false when the disk did
+  // not fill.
+  bool Fill();
+
+ private:
+  TempDir Dir;
+  bool FMounted = false;
+  std::string FWhy;
 };
 
 // A 24-bit buffer whose pixel (x, y) holds a pattern unique to its position,

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QMainWindow>
+#include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 #include <cstdlib>
 #include <set>
 
@@ -158,6 +160,38 @@ TEST_F(ToolPanelTest, SettingsRoundTripTheLayout) {
   TVxSDFReader reader(&stream, false);
   Panel->LoadSettings(reader);
   EXPECT_FALSE(Panel->PanelVisible());
+}
+
+// A tall options frame on a small screen scrolls instead of being cut off;
+// a short one shown after it has nothing to scroll.
+TEST_F(ToolPanelTest, ATallOptionsFrameScrollsInsteadOfBeingCutOff) {
+  const auto frameOf = [&](int height) {
+    auto *frame = Panel->CreateOptionsFrame<TVxFrame>();
+    auto *column = new QVBoxLayout(frame);
+    auto *content = new QWidget(frame);
+    content->setMinimumHeight(height);
+    column->addWidget(content);
+    return frame;
+  };
+  TVxFrame *tall = frameOf(900);
+  TVxFrame *shortFrame = frameOf(40);
+  MainForm()->resize(700, 400);
+  MainForm()->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(MainForm()));
+
+  Panel->ShowOptionsFrame(tall);
+  uitest::ProcessEvents();
+  EXPECT_GE(tall->height(), 900);
+  QScrollBar *bar = Panel->OptionsScroller->verticalScrollBar();
+  EXPECT_GT(bar->maximum(), 0);
+  bar->setValue(bar->maximum());
+  EXPECT_LE(tall->mapTo(Panel->OptionsScroller->viewport(), QPoint(0, tall->height())).y(),
+            Panel->OptionsScroller->viewport()->height());
+
+  Panel->ShowOptionsFrame(shortFrame);
+  uitest::ProcessEvents();
+  EXPECT_EQ(bar->maximum(), 0);
+  EXPECT_LE(Panel->OptionsScroller->horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_F(ToolPanelTest, PanelWidthIsFixedAndNeverShrinksBelowTheMinimum) {

@@ -247,7 +247,7 @@ TEST_F(GraphicsViewTest, InputGoesToTheObjectsFromTheTopDownUntilOneTakesIt) {
                                            "upper down 31,41 shift", "middle down 31,41 shift"}));
   EXPECT_TRUE(view->MouseInside());
 
-  // Wheel notches are +1 or -1 whatever the size of the step.
+  // Wheel notches are +1 or -1: two notches at once are offered twice.
   Log.clear();
   lower->Takes = true;
   middle->Takes = false;
@@ -255,7 +255,8 @@ TEST_F(GraphicsViewTest, InputGoesToTheObjectsFromTheTopDownUntilOneTakesIt) {
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(view, &wheel);
   EXPECT_TRUE(wheel.isAccepted());
-  EXPECT_EQ(Log, (std::vector<std::string>{"upper wheel -1", "middle wheel -1", "lower wheel -1"}));
+  EXPECT_EQ(Log, (std::vector<std::string>{"upper wheel -1", "middle wheel -1", "lower wheel -1",
+                                           "upper wheel -1", "middle wheel -1", "lower wheel -1"}));
 
   // The pointer leaving tells every object.
   Log.clear();
@@ -403,7 +404,7 @@ TEST_F(GraphicsViewTest, AWheelNoToolTakesScrollsWithinRangeOrZooms) {
       {-120, Qt::NoModifier, 0, -step},  // toward the user: further down
       {120, Qt::NoModifier, 0, step},
       {-120, Qt::ShiftModifier, -step, 0},
-      {240, Qt::ShiftModifier, step, 0},  // a notch whatever the angle
+      {240, Qt::ShiftModifier, 2 * step, 0},  // two notches at once
   };
   for (const Case &c : cases) {
     const TVxMapMode before = view->MapMode();
@@ -412,7 +413,7 @@ TEST_F(GraphicsViewTest, AWheelNoToolTakesScrollsWithinRangeOrZooms) {
     EXPECT_EQ(view->MapMode().DevOrgY - before.DevOrgY, c.dy) << c.angle << " " << c.modifiers;
   }
   EXPECT_EQ(Log, (std::vector<std::string>{"tool wheel -1", "tool wheel 1", "tool wheel -1",
-                                           "tool wheel 1"}));
+                                           "tool wheel 1", "tool wheel 1"}));
 
   // At the top the wheel stops there instead of scrolling past.
   view->ScrollBy(-view->MapMode().DevOrgX, -view->MapMode().DevOrgY);
@@ -427,6 +428,22 @@ TEST_F(GraphicsViewTest, AWheelNoToolTakesScrollsWithinRangeOrZooms) {
   wheel(-120, Qt::ControlModifier);
   wheel(-120, Qt::ControlModifier);
   EXPECT_EQ(view->Zoom(), (TVxZoom{3, 4}));
+
+  // A high-resolution wheel sends one notch in eight parts: it acts once,
+  // when the parts make a notch. Turning back starts afresh.
+  view->SetZoom(1, 1);
+  Log.clear();
+  for (int part = 0; part < 7; ++part) wheel(15, Qt::ControlModifier);
+  EXPECT_EQ(view->Zoom(), (TVxZoom{1, 1}));
+  wheel(15, Qt::ControlModifier);
+  EXPECT_EQ(view->Zoom(), (TVxZoom{3, 2}));
+  EXPECT_EQ(Log, std::vector<std::string>{"tool wheel 1"});
+  for (int part = 0; part < 7; ++part) wheel(15, Qt::NoModifier);
+  const int32_t top = view->MapMode().DevOrgY;
+  for (int part = 0; part < 7; ++part) wheel(-15, Qt::NoModifier);
+  EXPECT_EQ(view->MapMode().DevOrgY, top);
+  wheel(-15, Qt::NoModifier);
+  EXPECT_EQ(view->MapMode().DevOrgY, top - step);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "base/VxProperties.h"
 #include "imaging/VxResamplers.h"
 #include "imaging/codecs/ImageCodecs.h"
+#include "platform/FileReplace.h"
 
 using platform::TByteView;
 using platform::TImageHeader;
@@ -127,6 +128,10 @@ void TVxImage::Reset() {
 
 TVxImageStatus TVxImage::LoadFromFile(const std::filesystem::path &path) {
   Reset();
+  // A folder opens as a stream and throws on the first read; a pipe would
+  // never end. Only a file is an image.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return TVxImageStatus::FileNotFound;
   std::ifstream in(path, std::ios::binary);
   if (!in) return TVxImageStatus::FileNotFound;
   try {
@@ -134,6 +139,9 @@ TVxImageStatus TVxImage::LoadFromFile(const std::filesystem::path &path) {
   } catch (const std::bad_alloc &) {
     Reset();
     return TVxImageStatus::OutOfMemory;
+  } catch (const std::ios_base::failure &) {
+    Reset();
+    return TVxImageStatus::CorruptImage;
   }
   if (in.bad()) {
     Reset();
@@ -303,21 +311,15 @@ TVxImageStatus EncodeImage(const TVxPixels &pixels, std::string_view mimeType,
 }
 
 TVxImageStatus SaveImage(const TVxPixels &pixels, const std::filesystem::path &path,
-                         std::string_view mimeType, const TVxSaveOptions &options) {
+                         std::string_view mimeType, const TVxSaveOptions &options,
+                         std::error_code *writeError) {
   std::vector<uint8_t> file;
   if (const TVxImageStatus status = EncodeImage(pixels, mimeType, options, file);
       status != TVxImageStatus::Ok)
     return status;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return TVxImageStatus::WriteFailed;
-  out.write(reinterpret_cast<const char *>(file.data()), static_cast<std::streamsize>(file.size()));
-  out.close();
-  if (!out) {
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-    return TVxImageStatus::WriteFailed;
-  }
-  return TVxImageStatus::Ok;
+  const std::error_code error = platform::ReplaceFile(path, file.data(), file.size());
+  if (writeError) *writeError = error;
+  return error ? TVxImageStatus::WriteFailed : TVxImageStatus::Ok;
 }
 
 void PropertyItemsToBag(const TVxPropertyItems &items, TVxCustomProperties &bag) {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "imaging/VxPixels.h"
@@ -184,9 +185,12 @@ const std::vector<std::string> &ImageEncoderMimeTypes();
 // rows are read in place, never copied as a whole.
 TVxImageStatus EncodeImage(const TVxPixels &pixels, std::string_view mimeType,
                            const TVxSaveOptions &options, std::vector<uint8_t> &file);
-// The same, written to path. Nothing is written when encoding fails.
+// The same, written to path through a temporary file renamed over it: when
+// encoding or writing fails, the file that was there stays as it was, and
+// writeError (when given) receives the system's reason for a failed write.
 TVxImageStatus SaveImage(const TVxPixels &pixels, const std::filesystem::path &path,
-                         std::string_view mimeType, const TVxSaveOptions &options);
+                         std::string_view mimeType, const TVxSaveOptions &options,
+                         std::error_code *writeError = nullptr);
 
 // Between property items and a property bag: one entry per item, identifier =
 // tag, the item's type code, its value bytes.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -218,6 +220,33 @@ TEST(ImageRoundTrip, JpegQualityChangesTheFileAndUnknownEncodersFail) {
   EXPECT_EQ(EncodeImage(alpha, "image/png", {}, file), TVxImageStatus::InvalidParameter);
 }
 
+// A retouched photograph saved over itself at a higher quality on a disk
+// that has no room for it: the photograph on the disk must survive.
+TEST(ImageSave, AFullDiskKeepsThePhotographThatWasThere) {
+  testsupport::TinyFileSystem disk(1024 * 1024);
+  ASSERT_TRUE(disk.Mounted()) << disk.Why();
+  TVxPixelBuffer pixels(PixelFormat24, {0, 0, 300, 300});
+  testsupport::FillPattern(pixels);
+  const auto photo = disk / "portrait.jpg";
+  TVxSaveOptions options;
+  options.Quality = 50;
+  ASSERT_EQ(SaveImage(pixels, photo, "image/jpeg", options), TVxImageStatus::Ok);
+  const std::vector<uint8_t> before = ReadFileBytes(photo);
+  ASSERT_TRUE(disk.Fill());
+
+  options.Quality = 100;
+  std::error_code error;
+  EXPECT_EQ(SaveImage(pixels, photo, "image/jpeg", options, &error), TVxImageStatus::WriteFailed);
+  EXPECT_EQ(error, std::error_code(ENOSPC, std::system_category()));
+  EXPECT_EQ(ReadFileBytes(photo), before);
+  // Nothing half-written is left beside it.
+  std::vector<std::string> names;
+  for (const auto &entry : std::filesystem::directory_iterator(disk.Path()))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".filler", "portrait.jpg"}));
+}
+
 TEST(ImageDecode, RowsLandAtTheCallersStrideAndNothingBeyond) {
   TVxImage image;
   ASSERT_EQ(image.LoadFromFile(SamplePath("portrait.png")), TVxImageStatus::Ok);
@@ -253,6 +282,9 @@ TEST(ImageDecode, TruncatedDamagedAndForeignFilesFailCleanly) {
   }
   TVxImage image;
   EXPECT_EQ(image.LoadFromFile("/nonexistent/photo.jpg"), TVxImageStatus::FileNotFound);
+  testsupport::TempDir dir;  // a folder named like a photograph is no photograph
+  std::filesystem::create_directory(dir / "folder.jpg");
+  EXPECT_EQ(image.LoadFromFile(dir / "folder.jpg"), TVxImageStatus::FileNotFound);
   EXPECT_EQ(image.LoadFromMemory(nullptr, 0), TVxImageStatus::UnknownImageFormat);
   const std::string text = "GIF89a is not ours";
   EXPECT_EQ(image.LoadFromMemory(text.data(), text.size()), TVxImageStatus::UnknownImageFormat);

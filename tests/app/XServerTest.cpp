@@ -1,0 +1,338 @@
+// The whole program on a real X server with a window manager, as on a
+// desktop: Xvfb on a display of its own choosing and openbox. In the
+// sanitizer build every run must also end without a leak report, started
+// as a user starts it: the program itself knows the system libraries' own
+// leaks (tests/lsan.supp).
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "imaging/codecs/VxImage.h"
+#include "support/TestSupport.h"
+
+extern char **environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A child process we started; ended by its own id when the test is done.
+class TChild {
+ public:
+  TChild() = default;
+  // output, when given, takes the child's standard output and error; every
+  // descriptor not marked close-on-exec is inherited.
+  TChild(const std::vector<std::string> &argv, const std::vector<std::string> &env,
+         int output = -1) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (output >= 0) {
+      posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+      posix_spawn_file_actions_adddup2(&actions, output, STDERR_FILENO);
+    }
+    std::vector<char *> args, vars;
+    for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+    for (const std::string &v : env) vars.push_back(const_cast<char *>(v.c_str()));
+    args.push_back(nullptr);
+    vars.push_back(nullptr);
+    if (posix_spawnp(&Pid, argv[0].c_str(), &actions, nullptr, args.data(), vars.data()) != 0)
+      Pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~TChild() { Kill(); }
+  TChild(const TChild &) = delete;
+  TChild &operator=(const TChild &) = delete;
+  TChild(TChild &&other) noexcept : Pid(std::exchange(other.Pid, -1)) {}
+  TChild &operator=(TChild &&other) noexcept {
+    Kill();
+    Pid = std::exchange(other.Pid, -1);
+    return *this;
+  }
+
+  bool Started() const { return Pid > 0; }
+  bool Running() {
+    if (Pid <= 0) return false;
+    int status = 0;
+    if (waitpid(Pid, &status, WNOHANG) != Pid) return true;
+    Status = status;
+    Pid = -1;
+    return false;
+  }
+  // The wait status once it ended within timeout.
+  std::optional<int> Wait(Clock::duration timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (Running()) {
+      if (Clock::now() > deadline) return std::nullopt;
+      std::this_thread::sleep_for(50ms);
+    }
+    return Status;
+  }
+  void Kill() {
+    if (Pid <= 0) return;
+    kill(Pid, SIGKILL);
+    waitpid(Pid, nullptr, 0);
+    Pid = -1;
+  }
+
+ private:
+  pid_t Pid = -1;
+  std::optional<int> Status;
+};
+
+std::string Describe(int status) {
+  if (WIFEXITED(status)) return "exit code " + std::to_string(WEXITSTATUS(status));
+  if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
+  return "status " + std::to_string(status);
+}
+
+std::string ReadText(const fs::path &path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A 2400 x 2400 photograph in four plain quarters of the given colours
+// (0xRRGGBB, left to right, top to bottom).
+void WriteQuarters(const fs::path &path, const std::array<uint32_t, 4> &colours) {
+  TVxPixelBuffer pixels(PixelFormat24, {0, 0, 2400, 2400});
+  for (int32_t y = 0; y < 2400; ++y)
+    for (int32_t x = 0; x < 2400; ++x) {
+      const uint32_t c = colours[static_cast<size_t>((y / 1200) * 2 + x / 1200)];
+      uint8_t *p = pixels.PixelAddress(x, y);
+      p[0] = static_cast<uint8_t>(c);
+      p[1] = static_cast<uint8_t>(c >> 8);
+      p[2] = static_cast<uint8_t>(c >> 16);
+    }
+  ASSERT_EQ(SaveImage(pixels, path, "image/png", {}), TVxImageStatus::Ok);
+}
+
+constexpr std::array<uint32_t, 4> Primaries = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
+constexpr std::array<uint32_t, 4> Secondaries = {0x00FFFF, 0xFF00FF, 0x800000, 0x008000};
+
+class XServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(Dir / "run");
+    fs::permissions(Dir / "run", fs::perms::owner_all);
+    StartXServer();
+    if (Display.empty()) return;
+    Environment = {"DISPLAY=" + Display,
+                   "PATH=" + std::string(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin"),
+                   "HOME=" + Dir.Path().string(), "XDG_CONFIG_HOME=" + (Dir / "config").string(),
+                   "XDG_RUNTIME_DIR=" + (Dir / "run").string(), "QT_QPA_PLATFORM=xcb",
+                   "LANG=C.UTF-8",
+                   // The program as a user starts it: no list of leaks to
+                   // suppress from outside, only its own.
+                   "ASAN_OPTIONS=detect_leaks=1"};
+    WindowManager = TChild({"openbox"}, Environment, Quiet());
+    ASSERT_TRUE(WindowManager.Started()) << "openbox is missing: run scripts/bootstrap";
+    // A window manager names itself on the root window once it manages.
+    ASSERT_TRUE(Until(20s, [&] {
+      return Capture({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") !=
+             std::string::npos;
+    })) << "openbox did not start";
+  }
+
+  // Xvfb picks a free display number itself and tells it through a pipe.
+  void StartXServer() {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    XServer = TChild({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
+                      "-nolisten", "tcp"},
+                     {"PATH=/usr/bin:/bin"}, Quiet());
+    close(fds[1]);
+    std::string number;
+    pollfd wait{fds[0], POLLIN, 0};
+    char c = 0;
+    while (XServer.Started() && poll(&wait, 1, 20000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n')
+      number += c;
+    close(fds[0]);
+    ASSERT_FALSE(number.empty()) << "Xvfb did not start: run scripts/bootstrap";
+    Display = ":" + number;
+  }
+
+  int Quiet() {
+    if (NullFd < 0) NullFd = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    return NullFd;
+  }
+
+  void TearDown() override {
+    Editor.Kill();
+    WindowManager.Kill();
+    XServer.Kill();
+    if (NullFd >= 0) close(NullFd);
+  }
+
+  template <class F>
+  static bool Until(Clock::duration timeout, F done) {
+    const auto deadline = Clock::now() + timeout;
+    while (!done()) {
+      if (Clock::now() > deadline) return false;
+      std::this_thread::sleep_for(200ms);
+    }
+    return true;
+  }
+
+  // Runs an X client to its end (at most 20 seconds); its output.
+  std::string Capture(const std::vector<std::string> &argv) {
+    const fs::path out = Dir / "capture.txt";
+    const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    TChild child(argv, Environment, fd);
+    close(fd);
+    if (!child.Wait(20s)) return {};
+    return ReadText(out);
+  }
+
+  void StartEditor(const std::vector<std::string> &arguments = {}) {
+    std::vector<std::string> argv = {VELORA_PROGRAM};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const int log = open(EditorLog().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    Editor = TChild(argv, Environment, log);
+    close(log);
+    ASSERT_TRUE(Editor.Started());
+    ASSERT_TRUE(Until(60s, [&] { return !MainWindow().empty() || !Editor.Running(); }));
+    ASSERT_TRUE(Editor.Running()) << ReadText(EditorLog());
+  }
+
+  fs::path EditorLog() const { return Dir / "editor.log"; }
+
+  // The editor's main window (its title ends with the program's name).
+  std::string MainWindow() {
+    const std::string found = Capture({"xdotool", "search", "--onlyvisible", "--name", "Velora$"});
+    return found.substr(0, found.find('\n'));
+  }
+
+  // Closes the main window through the window manager, as its close
+  // button does, and returns how the program ended.
+  std::string CloseEditor() {
+    const std::string window = MainWindow();
+    Capture({"xdotool", "windowactivate", "--sync", window});
+    Capture({"xdotool", "key", "--clearmodifiers", "alt+F4"});
+    const std::optional<int> status = Editor.Wait(60s);
+    if (!status) {
+      Editor.Kill();
+      return "still running after the window was closed";
+    }
+    return Describe(*status);
+  }
+
+  // How much of each colour the screen shows, and how tall their area is.
+  struct TSeen {
+    std::array<int, 4> Pixels{};
+    int Height = 0;
+  };
+  TSeen Look(const std::array<uint32_t, 4> &colours) {
+    const fs::path shot = Dir / "screen.png";
+    Capture({"import", "-window", "root", shot.string()});
+    TVxImage image;
+    TVxPixelBuffer screen;
+    TSeen seen;
+    if (image.LoadFromFile(shot) != TVxImageStatus::Ok ||
+        image.DecodeAtLeast(image.Width(), image.Height(), screen) != TVxImageStatus::Ok)
+      return seen;
+    int top = screen.Height, bottom = -1;
+    for (int32_t y = 0; y < screen.Height; ++y)
+      for (int32_t x = 0; x < screen.Width; ++x) {
+        const uint32_t c = testsupport::ColourAt(screen, x, y);
+        for (size_t i = 0; i < colours.size(); ++i)
+          if (c == colours[i]) {
+            ++seen.Pixels[i];
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+          }
+      }
+    seen.Height = bottom - top + 1;
+    return seen;
+  }
+
+  // Fitted: all four quarters are on the screen, and the picture takes the
+  // view's height (the window is some 700 pixels tall). At 1:1 only the
+  // top-left quarter would show.
+  ::testing::AssertionResult ShowsFitted(const std::array<uint32_t, 4> &colours) {
+    TSeen seen;
+    const bool fitted = Until(30s, [&] {
+      seen = Look(colours);
+      for (int count : seen.Pixels)
+        if (count < 5000) return false;
+      return seen.Height >= 400;
+    });
+    if (fitted) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "quarters seen: " << seen.Pixels[0] << ", " << seen.Pixels[1] << ", "
+           << seen.Pixels[2] << ", " << seen.Pixels[3] << " pixels; height " << seen.Height;
+  }
+
+  testsupport::TempDir Dir;
+  std::string Display;
+  std::vector<std::string> Environment;
+  int NullFd = -1;
+  TChild XServer, WindowManager, Editor;
+};
+
+TEST_F(XServerTest, TheProgramStartsAndClosesCleanly) {
+  StartEditor();
+  EXPECT_EQ(CloseEditor(), "exit code 0") << ReadText(EditorLog());
+}
+
+// A photograph larger than the window opens fitted, not at 1:1 at its
+// top-left corner: at the first start, after the window was resized and the
+// program started again (a stored placement), and from the File menu.
+TEST_F(XServerTest, ALargePhotoOpensFittedFirstAfterARestartAndFromTheMenu) {
+  const fs::path photo = Dir / "large.png", other = Dir / "other.png";
+  WriteQuarters(photo, Primaries);
+  WriteQuarters(other, Secondaries);
+
+  StartEditor({photo.string()});
+  EXPECT_TRUE(ShowsFitted(Primaries)) << "at the first start";
+  Capture({"xdotool", "windowsize", "--sync", MainWindow(), "900", "650"});
+  ASSERT_EQ(CloseEditor(), "exit code 0") << ReadText(EditorLog());
+
+  StartEditor({photo.string()});
+  EXPECT_TRUE(ShowsFitted(Primaries)) << "after a restart";
+
+  Capture({"xdotool", "windowactivate", "--sync", MainWindow()});
+  Capture({"xdotool", "key", "--clearmodifiers", "ctrl+o"});
+  // The dialog takes the keys once the window manager has given it the
+  // focus; its name box has the dialog's own focus.
+  std::string dialog;
+  ASSERT_TRUE(Until(20s, [&] {
+    dialog = Capture({"xdotool", "search", "--onlyvisible", "--name", "^Open$"});
+    dialog = dialog.substr(0, dialog.find('\n'));
+    return !dialog.empty();
+  })) << "no open dialog";
+  Capture({"xdotool", "windowactivate", "--sync", dialog});
+  ASSERT_TRUE(Until(10s, [&] {
+    return Capture({"xdotool", "getactivewindow"}).substr(0, dialog.size()) == dialog;
+  }));
+  std::this_thread::sleep_for(500ms);
+  Capture({"xdotool", "type", "--delay", "20", other.string()});
+  std::this_thread::sleep_for(300ms);
+  Capture({"xdotool", "key", "Return"});
+  ASSERT_TRUE(Until(20s, [&] {
+    return Capture({"xdotool", "search", "--onlyvisible", "--name", "^Open$"}).empty();
+  })) << "the dialog did not take the name";
+  EXPECT_TRUE(ShowsFitted(Secondaries)) << "opened from the File menu";
+  EXPECT_EQ(CloseEditor(), "exit code 0") << ReadText(EditorLog());
+}
+
+}  // namespace
