@@ -94,17 +94,17 @@ TEST_F(GraphicsEditorTest, PreviousAndNextMoveOnlyAsFarAsTheOpenGot) {
   MessageAnswer = IdCancel;
   Editor->NextImageClick();
   EXPECT_EQ(fs::path(Document()->FileName().toStdString()), a);
-  EXPECT_EQ(Editor->FolderIndex(), 0);
+  EXPECT_EQ(Editor->Folder().Index(), 0);
   MessageAnswer = IdNo;
   Editor->NextImageClick();
   EXPECT_EQ(fs::path(Document()->FileName().toStdString()), b);
-  EXPECT_EQ(Editor->FolderIndex(), 1);
+  EXPECT_EQ(Editor->Folder().Index(), 1);
 
   Messages.clear();
   Editor->NextImageClick();  // c cannot be read; b was closed on the way
   EXPECT_EQ(Document(), nullptr);
   EXPECT_EQ(Messages.size(), 1);
-  EXPECT_EQ(Editor->FolderIndex(), 2);
+  EXPECT_EQ(Editor->Folder().Index(), 2);
   Editor->NextImageClick();
   ASSERT_NE(Document(), nullptr);
   EXPECT_EQ(fs::path(Document()->FileName().toStdString()), d);
