@@ -2,8 +2,8 @@
 
 #include <QToolBar>
 
-#include "editor/VxGraphicsEditor.h"
 #include "app/CommonData.h"
+#include "editor/VxGraphicsEditor.h"
 #include "framework/VxApplication.h"
 #include "framework/VxMainForm.h"
 #include "platform/ProgramPath.h"

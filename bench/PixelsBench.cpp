@@ -12,7 +12,8 @@ namespace {
 constexpr TVxRect Photo{0, 0, 6000, 4000};
 
 void BM_Memcpy(benchmark::State &state) {
-  const size_t bytes = static_cast<size_t>(StrideFor(PixelFormat24, Photo.Width())) * Photo.Height();
+  const size_t bytes =
+      static_cast<size_t>(StrideFor(PixelFormat24, Photo.Width())) * Photo.Height();
   std::vector<uint8_t> src(bytes, 1), dst(bytes, 0);
   for (auto _ : state) {
     std::memcpy(dst.data(), src.data(), bytes);
@@ -45,7 +46,8 @@ void BM_CopyRectHalf(benchmark::State &state) {
     benchmark::DoNotOptimize(dst.Bits);
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * half.Width() * 3 * half.Height());
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * half.Width() * 3 *
+                          half.Height());
 }
 
 }  // namespace

@@ -116,7 +116,8 @@ TVxVariant TVxCustomProperties::GetVariant(int32_t index) const {
       }
       break;
     case PropString:
-      return std::string(reinterpret_cast<const char *>(entry->Value), static_cast<size_t>(entry->Size));
+      return std::string(reinterpret_cast<const char *>(entry->Value),
+                         static_cast<size_t>(entry->Size));
     default:
       break;
   }

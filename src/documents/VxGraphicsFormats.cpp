@@ -288,6 +288,7 @@ bool TVxGraphicsFormats::SaveImageFile(TVxGraphicsDocument &document, const QStr
   if (status == TVxImageStatus::Ok) return true;
   // Whatever the user had on the disk is still there; the retouching is
   // only in this window, and the user must know that before going on.
-  if (Application()) Application()->MessageBox(SaveFailure(name, status, writeError), MbOk | MbIconError);
+  if (Application())
+    Application()->MessageBox(SaveFailure(name, status, writeError), MbOk | MbIconError);
   return false;
 }

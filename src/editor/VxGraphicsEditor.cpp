@@ -21,14 +21,12 @@
 #include "framework/VxCursors.h"
 #include "framework/VxMainForm.h"
 #include "framework/VxProgressMeter.h"
-#include "base/VxProperties.h"
 #include "framework/VxText.h"
 #include "services/VxDialogs.h"
 #include "tools/VxGraphicsTool.h"
 #include "tools/VxScrollTool.h"
 
 namespace {
-
 
 // Places one axis of a window of `size` at `position` inside [start, end).
 void FitAxis(int &position, int &size, int start, int end) {

@@ -1,7 +1,9 @@
 #include "imaging/VxColour.h"
 
 namespace {
-uint8_t Channel(uint32_t colour, int shift) { return static_cast<uint8_t>((colour >> shift) & 0xFF); }
+uint8_t Channel(uint32_t colour, int shift) {
+  return static_cast<uint8_t>((colour >> shift) & 0xFF);
+}
 }  // namespace
 
 void BlendColour(uint8_t *pixel, int32_t alpha, uint32_t colour) {
@@ -23,7 +25,8 @@ void BlendColour(uint8_t *pixel, int32_t alpha, uint32_t colour) {
 TVxBGR ScaleColour(int32_t numerator, int32_t denominator, uint32_t colour) {
   auto scale = [&](int shift) {
     // Clamped rather than wrapped: a factor above 1 saturates at white.
-    return static_cast<uint8_t>(Clamp(MulDiv(Channel(colour, shift), numerator, denominator), 0, 255));
+    return static_cast<uint8_t>(
+        Clamp(MulDiv(Channel(colour, shift), numerator, denominator), 0, 255));
   };
   return {scale(0), scale(8), scale(16)};
 }

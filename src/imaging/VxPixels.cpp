@@ -9,16 +9,34 @@
 int32_t BitsPerPixel(int32_t format) {
   int32_t bits;
   switch (format & 0xF) {
-    case 1: bits = 8; break;
-    case 2: case 3: case 4: case 5: case 7: case 8: bits = 24; break;
-    case 6: bits = 32; break;
-    default: return 0;
+    case 1:
+      bits = 8;
+      break;
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 7:
+    case 8:
+      bits = 24;
+      break;
+    case 6:
+      bits = 32;
+      break;
+    default:
+      return 0;
   }
   if (((format >> 8) & 0xF) == 1) bits += 8;
   switch ((format >> 4) & 0xF) {
-    case 2: case 3: bits *= 2; break;
-    case 4: bits *= 4; break;
-    default: break;
+    case 2:
+    case 3:
+      bits *= 2;
+      break;
+    case 4:
+      bits *= 4;
+      break;
+    default:
+      break;
   }
   return bits;
 }
@@ -45,7 +63,8 @@ void TVxPixels::Init(const TVxRect &bounds, uint8_t *memory, int32_t format, int
 
 void CopyPixelRows(const TVxPixels &dst, const TVxPixels &src, const TVxRect &rect) {
   if (rect.IsEmpty() || dst.Bits == nullptr || src.Bits == nullptr) return;
-  const size_t rowBytes = static_cast<size_t>(rect.Width()) * static_cast<size_t>(dst.BytesPerPixel);
+  const size_t rowBytes =
+      static_cast<size_t>(rect.Width()) * static_cast<size_t>(dst.BytesPerPixel);
   uint8_t *d = dst.PixelAddress(rect.Left, rect.Top);
   const uint8_t *s = src.PixelAddress(rect.Left, rect.Top);
   for (int32_t y = 0; y < rect.Height(); ++y, d += dst.Stride, s += src.Stride)

@@ -137,8 +137,7 @@ void TVxGraphicsTool::CommitChanges() {
   if (!document || document->Model().CommitChanges(this)) return;
   // The step could not keep its pixels: the model put the image back and
   // closed the edit, and the user must know the change is gone.
-  if (TVxApplication *application = Application())
-    application->MessageBox(Text(5410), MbIconError);
+  if (TVxApplication *application = Application()) application->MessageBox(Text(5410), MbIconError);
 }
 
 void TVxGraphicsTool::ClearEditFields() {

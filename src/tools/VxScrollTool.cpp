@@ -1,8 +1,8 @@
 #include "tools/VxScrollTool.h"
 
-#include "tools/VxToolHost.h"
 #include "framework/VxCursors.h"
 #include "platform/VirtualKeys.h"
+#include "tools/VxToolHost.h"
 #include "views/VxGraphicsView.h"
 
 TVxScrollTool::TVxScrollTool(QObject *owner) : TVxGraphicsTool(owner) {

@@ -17,8 +17,8 @@ namespace {
 
 // Lowest first. "app" is the program entry and the product's composition root.
 constexpr std::array<const char *, 14> Layers = {
-    "platform", "base",  "settings", "imaging", "retouch",  "plugin", "framework",
-    "demo",     "documents", "views", "tools",   "services", "editor", "app"};
+    "platform", "base",      "settings", "imaging", "retouch",  "plugin", "framework",
+    "demo",     "documents", "views",    "tools",   "services", "editor", "app"};
 
 int RankOf(const std::string &layer) {
   const auto found = std::find(Layers.begin(), Layers.end(), layer);
@@ -54,9 +54,8 @@ std::string IncludedFolder(const std::string &line) {
   const size_t close = line.find('"', open + 1);
   if (slash == std::string::npos || close == std::string::npos || slash > close) return {};
   const std::string folder = line.substr(open + 1, slash - open - 1);
-  const bool lower = !folder.empty() && std::all_of(folder.begin(), folder.end(), [](char c) {
-    return c >= 'a' && c <= 'z';
-  });
+  const bool lower = !folder.empty() && std::all_of(folder.begin(), folder.end(),
+                                                    [](char c) { return c >= 'a' && c <= 'z'; });
   return lower ? folder : std::string();
 }
 

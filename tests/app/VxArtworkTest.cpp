@@ -2,9 +2,9 @@
 #include <QPainter>
 #include <cstdlib>
 
-#include "support/UiFixture.h"
 #include "app/CommonData.h"
 #include "framework/VxCursors.h"
+#include "support/UiFixture.h"
 
 namespace {
 

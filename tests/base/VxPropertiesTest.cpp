@@ -27,7 +27,8 @@ TEST(Properties, PositionsOutsideTheBagGiveEmptyVariants) {
   TVxProperties bag;
   EXPECT_EQ(bag.Count(), 0);
   EXPECT_EQ(bag.EntryAt(0), nullptr);
-  for (int32_t index : {-1, 0, 1}) EXPECT_TRUE(std::holds_alternative<std::monostate>(bag.GetVariant(index)));
+  for (int32_t index : {-1, 0, 1})
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(bag.GetVariant(index)));
   bag.SetInteger(9, 1);
   EXPECT_TRUE(std::holds_alternative<std::monostate>(bag.GetVariant(bag.Count())));
   EXPECT_TRUE(std::holds_alternative<std::monostate>(bag.GetVariant(-1)));

@@ -26,10 +26,12 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroThroughA64BitProduct) {
 }
 
 TEST(Rounding, HalvesGoToEvenAndClampToByteSaturates) {
-  const std::pair<double, int64_t> round[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {2.4999, 2}};
+  const std::pair<double, int64_t> round[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},
+                                              {-0.5, 0}, {-1.5, -2}, {2.4999, 2}};
   for (auto [value, expected] : round) EXPECT_EQ(RoundHalfEven(value), expected) << value;
 
-  const std::pair<double, int> bytes[] = {{-3.0, 0}, {0.5, 0}, {1.5, 2}, {254.5, 254}, {255.4, 255}, {1e9, 255}, {127.5, 128}};
+  const std::pair<double, int> bytes[] = {{-3.0, 0},    {0.5, 0},   {1.5, 2},    {254.5, 254},
+                                          {255.4, 255}, {1e9, 255}, {127.5, 128}};
   for (auto [value, expected] : bytes) EXPECT_EQ(ClampToByte(value), expected) << value;
   EXPECT_EQ(ClampToByte(std::nan("")), 0);
 }

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "support/UiFixture.h"
 #include "framework/VxMainForm.h"
 #include "framework/VxModule.h"
 #include "platform/ProgramPath.h"
 #include "settings/VxLocalizer.h"
+#include "support/UiFixture.h"
 
 namespace {
 

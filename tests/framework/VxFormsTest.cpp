@@ -3,9 +3,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "support/UiFixture.h"
 #include "framework/VxForms.h"
 #include "settings/VxLocalizer.h"
+#include "support/UiFixture.h"
 
 namespace {
 

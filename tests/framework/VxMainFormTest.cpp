@@ -7,10 +7,10 @@
 #include <QUrl>
 #include <stdexcept>
 
-#include "support/UiFixture.h"
 #include "framework/VxMainForm.h"
 #include "settings/VxLocalizer.h"
 #include "settings/VxStream.h"
+#include "support/UiFixture.h"
 
 namespace {
 

@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 
 static int ReplayFile(const fs::path &path) {
   std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
   // A null pointer for empty input is what libFuzzer may pass too.
   LLVMFuzzerTestOneInput(bytes.empty() ? nullptr : bytes.data(), bytes.size());
   return 1;

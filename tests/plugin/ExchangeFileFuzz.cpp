@@ -1,10 +1,10 @@
 // Any byte string handed to the editor as an exchange file is read or refused
 // without reading outside the file.
 
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "plugin/ExchangeFile.h"
 
