@@ -146,7 +146,7 @@ class XServerTest : public ::testing::Test {
     WindowManager = TChild({"openbox"}, Environment, Quiet());
     ASSERT_TRUE(WindowManager.Started()) << "openbox is missing: run scripts/bootstrap";
     // A window manager names itself on the root window once it manages.
-    ASSERT_TRUE(Until(20s, [&] {
+    ASSERT_TRUE(Until(60s, [&] {
       return Capture({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") !=
              std::string::npos;
     })) << "openbox did not start";
@@ -270,7 +270,7 @@ class XServerTest : public ::testing::Test {
   // top-left quarter would show.
   ::testing::AssertionResult ShowsFitted(const std::array<uint32_t, 4> &colours) {
     TSeen seen;
-    const bool fitted = Until(30s, [&] {
+    const bool fitted = Until(60s, [&] {
       seen = Look(colours);
       for (int count : seen.Pixels)
         if (count < 5000) return false;
@@ -315,7 +315,7 @@ TEST_F(XServerTest, ALargePhotoOpensFittedFirstAfterARestartAndFromTheMenu) {
   // The dialog takes the keys once the window manager has given it the
   // focus; its name box has the dialog's own focus.
   std::string dialog;
-  ASSERT_TRUE(Until(20s, [&] {
+  ASSERT_TRUE(Until(60s, [&] {
     dialog = Capture({"xdotool", "search", "--onlyvisible", "--name", "^Open$"});
     dialog = dialog.substr(0, dialog.find('\n'));
     return !dialog.empty();
