@@ -1,5 +1,7 @@
 #include "retouch/VxBlurredColours.h"
 
+#include <vector>
+
 #include "retouch/VxBrushMasks.h"
 
 namespace {
@@ -71,4 +73,63 @@ TVxBGR TVxBlurredColours::Average(const TVxPixels &backup, int32_t x, int32_t y,
     return {own[0], own[1], own[2]};
   }
   return {RoundedMean(sum[0], n), RoundedMean(sum[1], n), RoundedMean(sum[2], n)};
+}
+
+void TVxBlurredColours::Prepare(const TVxPixels &backup, const TVxRect &rect) {
+  if (backup.Bits == nullptr || backup.BytesPerPixel < 3 || BlurCache.Bits == nullptr) return;
+  const TVxRect image = backup.GetBounds();
+  const TVxRect area = IntersectRect(rect, IntersectRect(image, BlurCache.GetBounds()));
+  if (area.IsEmpty()) return;
+  const int32_t w = SmoothingMask.Width;
+  const int32_t h = w / 2;
+  // The disc is a run of columns -span[dy] .. span[dy] in every row (-1: none).
+  std::vector<int32_t> span(static_cast<size_t>(w), -1);
+  for (int32_t row = 0; row < w; ++row) {
+    for (int32_t col = 0; col < w; ++col) {
+      if (SmoothingMask.Data[row * w + col] != 0 || (row == h && col == h)) {
+        span[static_cast<size_t>(row)] = std::max(span[static_cast<size_t>(row)], col - h);
+      }
+    }
+  }
+  // Column prefix sums of every row the discs of area reach.
+  const TVxRect reach =
+      IntersectRect({area.Left - h, area.Top - h, area.Right + h, area.Bottom + h}, image);
+  const size_t cols = static_cast<size_t>(reach.Width()) + 1;
+  std::vector<int32_t> prefix(cols * 3 * static_cast<size_t>(reach.Height()));
+  for (int32_t y = reach.Top; y < reach.Bottom; ++y) {
+    int32_t *row = prefix.data() + static_cast<size_t>(y - reach.Top) * cols * 3;
+    const uint8_t *p = backup.PixelAddress(reach.Left, y);
+    for (size_t i = 1; i < cols; ++i, p += backup.BytesPerPixel) {
+      for (size_t ch = 0; ch < 3; ++ch) row[i * 3 + ch] = row[(i - 1) * 3 + ch] + p[ch];
+    }
+  }
+  for (int32_t y = area.Top; y < area.Bottom; ++y) {
+    for (int32_t x = area.Left; x < area.Right; ++x) {
+      uint8_t *entry = BlurCache.PixelAddress(x, y);
+      if (entry[3] != 0) continue;
+      int64_t sum[3] = {0, 0, 0};
+      int64_t n = 0;
+      for (int32_t dy = -h; dy <= h; ++dy) {
+        int32_t s = span[static_cast<size_t>(dy + h)];
+        if (s < 0 || y + dy < reach.Top || y + dy >= reach.Bottom) continue;
+        int32_t from = std::max(x - s, reach.Left) - reach.Left;
+        int32_t to = std::min(x + s + 1, reach.Right) - reach.Left;
+        const int32_t *row = prefix.data() + static_cast<size_t>(y + dy - reach.Top) * cols * 3;
+        for (size_t ch = 0; ch < 3; ++ch) {
+          sum[ch] +=
+              row[static_cast<size_t>(to) * 3 + ch] - row[static_cast<size_t>(from) * 3 + ch];
+        }
+        n += to - from;
+      }
+      // The pixel itself never counts.
+      const uint8_t *own = backup.PixelAddress(x, y);
+      for (size_t ch = 0; ch < 3; ++ch) sum[ch] -= own[ch];
+      --n;
+      if (n <= 0) continue;  // nothing to average: ColourAt answers with the pixel, uncached
+      entry[0] = RoundedMean(sum[0], n);
+      entry[1] = RoundedMean(sum[1], n);
+      entry[2] = RoundedMean(sum[2], n);
+      entry[3] = 255;
+    }
+  }
 }

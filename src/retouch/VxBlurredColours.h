@@ -30,6 +30,10 @@ class TVxBlurredColours {
   // under the disc. Cached when (x, y) lies inside the cache.
   TVxBGR ColourAt(const TVxPixels &backup, int32_t x, int32_t y);
 
+  // Computes every missing cache entry of rect at once from running row sums,
+  // with the same results as ColourAt; a dab then only reads the cache.
+  void Prepare(const TVxPixels &backup, const TVxRect &rect);
+
  private:
   TVxBGR Average(const TVxPixels &backup, int32_t x, int32_t y, bool &found) const;
 };

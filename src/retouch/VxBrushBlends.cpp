@@ -14,6 +14,7 @@ void BlendTowardsPixelsInRect(const TVxPixels &backup, const TVxPixels &target,
 void BlendTowardsBlurInRect(TVxBlurredColours &blur, const TVxPixels &backup,
                             const TVxPixelMask &coverage, const TVxRect &rect,
                             const TVxPixels &image) {
+  blur.Prepare(backup, rect);
   BlendTowardsInRect(backup, coverage, rect, image,
                      [&](int32_t x, int32_t y) { return blur.ColourAt(backup, x, y); });
 }

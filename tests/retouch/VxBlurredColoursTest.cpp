@@ -53,6 +53,30 @@ TEST(BlurredColours, MatchesTheDiscAverageEverywhere) {
   }
 }
 
+TEST(BlurredColours, PreparedEntriesMatchTheDiscAverage) {
+  TVxPixelBuffer backup;
+  FillNoise(backup, {-3, 2, 20, 13}, 17);
+  for (int32_t diameter : {1, 2, 3, 6, 9, 40}) {
+    TVxBlurredColours blur;
+    blur.SetSmoothing(diameter);
+    blur.BeginStroke({-1, 0, 14, 11});  // the cache need not match the backup
+    blur.Prepare(backup, {-10, 4, 30, 30});
+    for (int32_t y = 0; y < 11; ++y) {
+      for (int32_t x = -1; x < 14; ++x) {
+        const uint8_t *entry = blur.BlurCache.PixelAddress(x, y);
+        bool inside = y >= 4 && backup.GetBounds().Contains(x, y);
+        if (!inside || diameter == 1) {
+          ASSERT_EQ(entry[3], 0) << x << "," << y;
+          continue;
+        }
+        ASSERT_EQ(entry[3], 255);
+        ASSERT_EQ((TVxBGR{entry[0], entry[1], entry[2]}), LiteralAverage(backup, diameter, x, y))
+            << "diameter " << diameter << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(BlurredColours, ExactHalvesRoundToEven) {
   // Diameter 2: the four neighbours. Sums 2 and 6 over four pixels give 0.5
   // and 1.5, which round to 0 and 2.
