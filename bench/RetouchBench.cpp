@@ -1,0 +1,103 @@
+// Band decomposition of a 24 MP photograph and single brush dabs at size 64.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "imaging/VxPixelMask.h"
+#include "imaging/VxPixels.h"
+#include "retouch/VxBlurredColours.h"
+#include "retouch/VxBrushBlends.h"
+#include "retouch/VxBrushMasks.h"
+#include "retouch/VxFrequencyRange.h"
+
+namespace {
+
+void FillPortraitLike(TVxPixelBuffer &buffer, int32_t width, int32_t height) {
+  buffer.SetFormatAndBounds(PixelFormat24, {0, 0, width, height});
+  uint32_t state = 12345;
+  for (int32_t y = 0; y < height; ++y) {
+    uint8_t *p = buffer.PixelAddress(0, y);
+    for (int32_t i = 0; i < width * 3; ++i) {
+      state = state * 1664525u + 1013904223u;
+      p[i] = static_cast<uint8_t>(((i / 3 + y) & 0xFF) / 2 + (state >> 26));
+    }
+  }
+}
+
+TVxPixelBuffer &Photo() {
+  static TVxPixelBuffer photo;
+  if (photo.Bits == nullptr) FillPortraitLike(photo, 6000, 4000);
+  return photo;
+}
+
+void BM_FrequencyRangeCompute(benchmark::State &state) {
+  TVxPixelBuffer &photo = Photo();
+  TFrequencyRange bands;
+  bands.Compute(photo, 1, 1);  // the matrices exist before timing starts
+  for (auto _ : state) {
+    bands.Invalidate(2);  // copy and both blurs, as after opening a photo
+    bands.Compute(photo, static_cast<int32_t>(state.range(0)),
+                  static_cast<int32_t>(state.range(1)));
+    benchmark::DoNotOptimize(bands.BlurB().data());
+  }
+}
+BENCHMARK(BM_FrequencyRangeCompute)->Args({1, 5})->Args({5, 25})->Unit(benchmark::kMillisecond);
+
+// One dab at size 64 in the middle of the photo: the stroke mask grows by
+// the brush and the rectangle is blended.
+struct TDab {
+  TVxPixelBuffer Image;
+  TVxPixelMask Brush;
+  TVxPixelMask Stroke;
+  TVxRect Rect;
+  TDab() {
+    FillPortraitLike(Image, 512, 512);
+    BrushProfile(Brush, 64, 255, 127);
+    Rect = BrushRect({256, 256}, 64);
+  }
+  void Accumulate() {
+    Stroke.Clear();
+    AccumulateDab(Stroke, Brush, {Rect.Left, Rect.Top});
+  }
+};
+
+void BM_DabSkinSmoothing(benchmark::State &state) {
+  TDab dab;
+  TFrequencyRange bands;
+  bands.Compute(dab.Image, 1, 5);
+  for (auto _ : state) {
+    dab.Accumulate();
+    BlendBandsInRect(bands, true, dab.Image, dab.Stroke, dab.Rect, dab.Image);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_DabSkinSmoothing)->Unit(benchmark::kMicrosecond);
+
+void BM_DabHistoryBrush(benchmark::State &state) {
+  TDab dab;
+  TVxPixelBuffer opened;
+  FillPortraitLike(opened, 512, 512);
+  for (auto _ : state) {
+    dab.Accumulate();
+    BlendTowardsPixelsInRect(dab.Image, opened, dab.Stroke, dab.Rect, dab.Image);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_DabHistoryBrush)->Unit(benchmark::kMicrosecond);
+
+// Smudge with a fresh cache: every average of the dab is computed.
+void BM_DabSmudgeFreshCache(benchmark::State &state) {
+  TDab dab;
+  TVxBlurredColours blur;
+  blur.SetSmoothing(64);
+  for (auto _ : state) {
+    blur.BeginStroke(dab.Image.GetBounds());
+    dab.Accumulate();
+    BlendTowardsBlurInRect(blur, dab.Image, dab.Stroke, dab.Rect, dab.Image);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_DabSmudgeFreshCache)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
