@@ -209,6 +209,8 @@ void TVxDemoLanguage::Each(std::string text) {
 std::vector<std::string> TVxDemoLanguage::Body(const std::vector<std::string> &lines,
                                                int32_t index) {
   FindBlockEnd(index + 1, lines, "#OD");
+  if (static_cast<size_t>(ResumeLine) >= lines.size())
+    LastError = "The block has no #OD line; it runs to the end of the script.";
   const auto first = static_cast<size_t>(index) + 1;
   const auto end = static_cast<size_t>(ResumeLine);
   return first < end ? std::vector<std::string>(lines.begin() + static_cast<ptrdiff_t>(first),

@@ -18,7 +18,8 @@ class TVxDemoLanguage {
   // "#OD" line (the script's line count when the block has none). A loop
   // whose from, to or step is not a decimal integer, or whose step is 0, is
   // rejected: nothing is queued, the result is true (the line was a
-  // directive) and Error() tells why.
+  // directive) and Error() tells why. A block without "#OD" runs to the end
+  // of the script and plays its body once; Error() says so.
   bool Expand(const std::vector<std::string> &lines, int32_t index);
   // The first queued line, removed; empty when nothing is queued.
   std::string Pop();
@@ -27,7 +28,7 @@ class TVxDemoLanguage {
   // Index of the script line at which playback continues once the queue has
   // drained.
   int32_t GetResumeLine() const { return ResumeLine; }
-  // Why the last Expand produced nothing for a directive; empty otherwise.
+  // What was wrong with the last expanded directive; empty when nothing.
   const std::string &Error() const { return LastError; }
   const std::deque<std::string> &Queued() const { return Output; }
 

@@ -1,5 +1,6 @@
 #include "demo/VxDemoScript.h"
 
+#include <cerrno>
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -114,9 +115,12 @@ uint32_t AnsiCodePageOfLanguage(uint16_t languageId) {
 
 std::error_code TVxDemoScript::LoadFromFile(const std::filesystem::path &name) {
   FileName = name;
+  errno = 0;
   std::ifstream stream(name, std::ios::binary);
-  if (!stream) return std::make_error_code(std::errc::no_such_file_or_directory);
+  if (!stream) return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+  if (std::filesystem::is_directory(name)) return std::make_error_code(std::errc::is_a_directory);
   LoadFromStream(stream);
+  if (stream.bad()) return std::make_error_code(std::errc::io_error);
   return {};
 }
 

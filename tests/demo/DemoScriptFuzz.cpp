@@ -10,12 +10,16 @@
 #include "demo/VxDemoLanguage.h"
 #include "demo/VxDemoLine.h"
 #include "demo/VxDemoScript.h"
+#include "settings/VxLocalizer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string_view text(reinterpret_cast<const char *>(data), data ? size : 0);
   TVxDemoScript script;
   script.LoadFromStrings(TVxDemoScript::SplitLines(text));
-  script.GetInfoValue("Title");
+  // No language files: the current and the default language are both 0.
+  static const TVxLocalizer localizer({}, 1033);
+  script.GetTitle(localizer);
+  script.GetLocalizedValue("Hint", localizer);
   const std::vector<std::string> &lines = script.ScriptLines();
   TVxDemoLanguage language;
   for (int32_t index = 0; index < static_cast<int32_t>(lines.size());) {

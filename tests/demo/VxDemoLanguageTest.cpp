@@ -112,6 +112,8 @@ TEST(DemoLanguage, RepeatsBlocks) {
     while (!language.IsEmpty()) joined += (joined.empty() ? "" : " / ") + language.Pop();
     EXPECT_EQ(joined, c.expected) << c.what;
     EXPECT_EQ(language.GetResumeLine(), c.resume) << c.what;
+    const bool terminated = static_cast<size_t>(c.resume) < c.script.size();
+    EXPECT_EQ(language.Error().empty(), terminated) << c.what;
   }
 }
 

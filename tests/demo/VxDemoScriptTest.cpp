@@ -197,6 +197,10 @@ TEST(DemoScript, FailedLoadOrSaveLosesNothing) {
   EXPECT_TRUE(script.LoadFromFile(dir / "missing.dsc"));
   EXPECT_EQ(script.GetFileName(), dir / "missing.dsc");
   EXPECT_EQ(script.ScriptLines(), Lines{"Pause 1"});
+  fs::create_directory(dir / "folder.dsc");
+  EXPECT_TRUE(script.LoadFromFile(dir / "folder.dsc"));
+  EXPECT_EQ(script.ScriptLines(), Lines{"Pause 1"});
+  fs::remove(dir / "folder.dsc");
 
   const fs::path file = dir / "old.dsc";
   WriteFile(file, "old");
