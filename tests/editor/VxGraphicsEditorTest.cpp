@@ -41,7 +41,19 @@ bool WriteHostImage(const fs::path &exchange) {
   return WriteExchangeFile(exchange.string(), pixels);
 }
 
-using GraphicsEditorTest = tooltest::ToolTest;
+class GraphicsEditorTest : public tooltest::ToolTest {
+ protected:
+  // The host's image handed over in exchange (its bytes in written), opened
+  // in plug-in mode and painted on by a tool, with the window shown.
+  void RetouchHostImage(const fs::path &exchange, std::string &written) {
+    TLogTool *tool = AddTool("Brush");
+    ASSERT_TRUE(WriteHostImage(exchange));
+    written = uitest::ReadFile(exchange);
+    ASSERT_NE(Open(exchange), nullptr);
+    tool->Paint({0, 0, 4, 4}, 0);
+    MainForm()->show();
+  }
+};
 
 TEST_F(GraphicsEditorTest, ScanFolderKeepsTheImageExtensionsOnly) {
   const fs::path folder = Dir / "scan";
@@ -244,13 +256,9 @@ TEST_F(GraphicsEditorTest, AnExchangeFileSwitchesToPluginMode) {
 }
 
 TEST_F(GraphicsEditorTest, PluginCancelClosesWithoutAQuestionAndKeepsExitCodeMinusOne) {
-  TLogTool *tool = AddTool("Brush");
   const fs::path exchange = Dir / "exchange.pspf";
-  ASSERT_TRUE(WriteHostImage(exchange));
-  const std::string written = uitest::ReadFile(exchange);
-  ASSERT_NE(Open(exchange), nullptr);
-  tool->Paint({0, 0, 4, 4}, 0);
-  MainForm()->show();
+  std::string written;
+  ASSERT_NO_FATAL_FAILURE(RetouchHostImage(exchange, written));
   Editor->PluginCancelClick();
   EXPECT_FALSE(MainForm()->isVisible());
   EXPECT_EQ(App->ExitCode(), -1);
@@ -383,13 +391,9 @@ TEST_F(GraphicsEditorTest, AFailedSaveKeepsThePhotographAndTheRetouchingAndSaysW
 // OK on a full temporary folder: the host's file cannot take the padded
 // rows. The window stays open and says so; nothing is handed back.
 TEST_F(GraphicsEditorTest, PluginOkOnAFullTemporaryFolderKeepsTheWindowOpen) {
-  TLogTool *tool = AddTool("Brush");
   const fs::path exchange = Dir / "exchange.pspf";
-  ASSERT_TRUE(WriteHostImage(exchange));
-  const std::string written = uitest::ReadFile(exchange);
-  ASSERT_NE(Open(exchange), nullptr);
-  tool->Paint({0, 0, 4, 4}, 0);
-  MainForm()->show();
+  std::string written;
+  ASSERT_NO_FATAL_FAILURE(RetouchHostImage(exchange, written));
   platform::SetWriteFault(ENOSPC);
   Editor->PluginOkClick();
   platform::SetWriteFault(0);
