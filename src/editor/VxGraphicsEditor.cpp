@@ -468,20 +468,20 @@ void TVxGraphicsEditor::DocumentViewActivated(TVxDocument *doc) { ActivateDocume
 
 void TVxGraphicsEditor::ZoomInClick() {
   DemoWords().Record(DemoRecorder(), {}, "ZoomIn");
-  if (TVxGraphicsView *view = CurrentView()) {
-    const TVxZoom zoom = view->Zoom();
-    const TVxZoom step = ZoomInStep(zoom.Numerator, zoom.Denominator);
-    view->SetZoom(step.Numerator, step.Denominator);
-  }
+  StepZoom(ZoomInStep);
 }
 
 void TVxGraphicsEditor::ZoomOutClick() {
   DemoWords().Record(DemoRecorder(), {}, "ZoomOut");
-  if (TVxGraphicsView *view = CurrentView()) {
-    const TVxZoom zoom = view->Zoom();
-    const TVxZoom step = ZoomOutStep(zoom.Numerator, zoom.Denominator);
-    view->SetZoom(step.Numerator, step.Denominator);
-  }
+  StepZoom(ZoomOutStep);
+}
+
+void TVxGraphicsEditor::StepZoom(TVxZoom (*step)(int32_t, int32_t)) {
+  TVxGraphicsView *view = CurrentView();
+  if (!view) return;
+  const TVxZoom zoom = view->Zoom();
+  const TVxZoom next = step(zoom.Numerator, zoom.Denominator);
+  view->SetZoom(next.Numerator, next.Denominator);
 }
 
 void TVxGraphicsEditor::ActualSizeClick() {

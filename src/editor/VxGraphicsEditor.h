@@ -164,6 +164,8 @@ class TVxGraphicsEditor : public TVxEditor,
   void PlaceWindow(const QRect &outer);
 
  private:
+  // Sets the view's zoom to what step makes of it.
+  void StepZoom(TVxZoom (*step)(int32_t, int32_t));
   void CreateCommands();
   void CreateStatusPanels();
   void RecordOpen(const QString &name);

@@ -4,16 +4,6 @@
 
 namespace docfakes {
 
-void FillImage(TVxLTBitmap &bitmap, int32_t width, int32_t height, uint32_t seed) {
-  bitmap.SetSize(width, height, PixelFormat24);
-  TVxPixels &pixels = *bitmap.Pixels();
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x)
-      for (int32_t c = 0; c < 3; ++c)
-        pixels.PixelAddress(x, y)[c] =
-            static_cast<uint8_t>(seed * 31u + static_cast<uint32_t>(x * 7 + y * 13 + c * 101));
-}
-
 std::vector<uint8_t> PixelsOf(const TVxPixels &pixels, const TVxRect &rect) {
   std::vector<uint8_t> bytes;
   for (int32_t y = rect.Top; y < rect.Bottom; ++y) {

@@ -11,12 +11,12 @@
 
 #include "documents/VxEditor.h"
 #include "documents/VxGraphicsDocument.h"
+#include "support/TestSupport.h"
 #include "support/UiFixture.h"
 
 namespace docfakes {
 
-// A deterministic picture: each byte depends on its position and on seed.
-void FillImage(TVxLTBitmap &bitmap, int32_t width, int32_t height, uint32_t seed);
+using testsupport::FillImage;
 // Every byte of the rect's pixels, row by row.
 std::vector<uint8_t> PixelsOf(const TVxPixels &pixels, const TVxRect &rect);
 std::vector<uint8_t> PixelsOf(const TVxPixels &pixels);

@@ -11,6 +11,7 @@
 #include "documents/VxEditModel.h"
 #include "documents/VxGraphicsCommandState.h"
 #include "platform/PageAllocator.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -26,16 +27,6 @@ std::vector<uint8_t> PixelsOf(const TVxPixels &pixels) {
     bytes.insert(bytes.end(), row, row + pixels.Width * pixels.BytesPerPixel);
   }
   return bytes;
-}
-
-void Fill(TVxLTBitmap &bitmap, int32_t width, int32_t height, uint32_t seed) {
-  ASSERT_TRUE(bitmap.SetSize(width, height, PixelFormat24));
-  TVxPixels &pixels = *bitmap.Pixels();
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x)
-      for (int32_t c = 0; c < 3; ++c)
-        pixels.PixelAddress(x, y)[c] =
-            static_cast<uint8_t>(seed * 31u + static_cast<uint32_t>(x * 7 + y * 13 + c * 101));
 }
 
 // What the model tells the document, one line each.
@@ -75,8 +66,8 @@ struct TOwner : IVxEditOwner {
 class EditModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Fill(Model.Image, 40, 30, 1);
-    Fill(Model.Original, 40, 30, 2);
+    testsupport::FillImage(Model.Image, 40, 30, 1);
+    testsupport::FillImage(Model.Original, 40, 30, 2);
     ASSERT_TRUE(Model.UpdateBackup());
     Model.SetEvents(&Events);
   }
@@ -241,7 +232,7 @@ TEST_F(EditModelTest, UndoAllAndRedoAllAfterRefusedStepsEndOnTheRightImage) {
 }
 
 TEST_F(EditModelTest, ARefusedBackupCopyKeepsTheOldBackup) {
-  Fill(Model.Image, 20, 10, 5);
+  testsupport::FillImage(Model.Image, 20, 10, 5);
   const std::vector<uint8_t> old = PixelsOf(Model.Backup);
   platform::FailNextPageAllocations(1);
   EXPECT_FALSE(Model.UpdateBackup());
@@ -273,8 +264,8 @@ TEST_F(EditModelTest, GeometryOperationsChangeNothingWhenMemoryIsRefused) {
        [](TVxEditModel &m, const TVxPixels &b) { return m.RestoreFromBuffers(b, nullptr); }},
   };
   for (const TCase &c : cases) {
-    Fill(Model.Image, 40, 30, 3);
-    Fill(Model.Original, 40, 30, 4);
+    testsupport::FillImage(Model.Image, 40, 30, 3);
+    testsupport::FillImage(Model.Original, 40, 30, 4);
     ASSERT_TRUE(Model.UpdateBackup());
     const std::vector<uint8_t> image = Image();
     const std::vector<uint8_t> original = PixelsOf(*Model.OriginalPixels());
@@ -296,7 +287,7 @@ TEST_F(EditModelTest, GeometryOperationsChangeNothingWhenMemoryIsRefused) {
 
 TEST_F(EditModelTest, FlipsNeedNoNewBlockAndKeepTheBackupInStep) {
   TVxLTBitmap expected;
-  Fill(expected, 40, 30, 1);
+  testsupport::FillImage(expected, 40, 30, 1);
   platform::FailNextPageAllocations(1000);
   ASSERT_TRUE(Model.FlipHorizontal());
   ASSERT_TRUE(Model.FlipVertical());

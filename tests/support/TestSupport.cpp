@@ -78,6 +78,16 @@ uint32_t PatternAt(int32_t x, int32_t y, uint32_t seed) {
   return h & 0xFFFFFFu;
 }
 
+void FillImage(TVxLTBitmap &bitmap, int32_t width, int32_t height, uint32_t seed) {
+  bitmap.SetSize(width, height, PixelFormat24);
+  TVxPixels &pixels = *bitmap.Pixels();
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x)
+      for (int32_t c = 0; c < 3; ++c)
+        pixels.PixelAddress(x, y)[c] =
+            static_cast<uint8_t>(seed * 31u + static_cast<uint32_t>(x * 7 + y * 13 + c * 101));
+}
+
 void FillPattern(TVxPixels &pixels, uint32_t seed) {
   for (int32_t y = pixels.Top; y < pixels.Top + pixels.Height; ++y)
     for (int32_t x = pixels.Left; x < pixels.Left + pixels.Width; ++x) {

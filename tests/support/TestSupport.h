@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/VxBitmap.h"
 #include "imaging/VxPixels.h"
 
 namespace testsupport {
@@ -60,6 +61,9 @@ class TinyFileSystem {
 // A 24-bit buffer whose pixel (x, y) holds a pattern unique to its position,
 // so a misplaced copy shows up as a wrong value.
 void FillPattern(TVxPixels &pixels, uint32_t seed = 0);
+// Sizes bitmap to width x height, 24-bit, and fills it with a deterministic
+// picture: each byte depends on its position and on seed.
+void FillImage(TVxLTBitmap &bitmap, int32_t width, int32_t height, uint32_t seed);
 uint32_t PatternAt(int32_t x, int32_t y, uint32_t seed = 0);
 // The pixel at (x, y) as 0x00RRGGBB.
 uint32_t ColourAt(const TVxPixels &pixels, int32_t x, int32_t y);
