@@ -7,10 +7,28 @@
 #include "framework/VxApplication.h"
 #include "framework/VxMainForm.h"
 #include "platform/ProgramPath.h"
+#include "tools/VxAntiAgingTool.h"
 #include "tools/VxOriginalImageTool.h"
+#include "tools/VxSmudgeTool.h"
 #include "tools/VxToolPanel.h"
+#include "tools/VxUndoBrushTool.h"
 
 TModule *Module = nullptr;
+
+namespace {
+
+// Creates a tool of the tool panel and gives its button the picture of index.
+template <class TTool>
+TTool *CreatePanelTool(int imageIndex) {
+  TTool *tool = CreateGraphicsTool<TTool>();
+  TMainForm *form = MainForm();
+  if (tool && tool->Button && form) {
+    tool->Button->setIcon(form->Images()->Icon(imageIndex));
+  }
+  return tool;
+}
+
+}  // namespace
 
 TModule::TModule(QObject *owner) : QObject(owner) {
   setObjectName(QStringLiteral("Module"));
@@ -40,4 +58,12 @@ void TModule::DataModuleCreate() {
 
   if (CommonDataModule)
     if (TMainForm *form = MainForm()) CommonDataModule->CreateProgressMeter(form->StatusBar);
+
+  CreatePanelTool<TVxSmudgeTool>(35);
+  CreatePanelTool<TVxUndoBrushTool>(21);
+  panel->AddToolSeparator();
+  // The geometry, text and lighting tools take their places here.
+  panel->AddToolSeparator(true);
+  CreatePanelTool<TVxAntiAgingTool1>(39);
+  CreatePanelTool<TVxEmphasisTool>(45);
 }
