@@ -32,7 +32,7 @@ class TBusyCursor {
 // --- TVxAntiAgingTool --------------------------------------------------------
 
 TVxAntiAgingTool::TVxAntiAgingTool(QObject *owner)
-    : TVxAntiAgingTool(owner, {"AntiAging", true,
+    : TVxAntiAgingTool(owner, {"AntiAging", true, Text(2654),
                                [](QWidget *parent) { return new TVxAntiAgingFrame(parent); }}) {}
 
 TVxAntiAgingTool::TVxAntiAgingTool(QObject *owner, const TKind &kind) : TVxBrushTool(owner) {
@@ -61,7 +61,7 @@ TVxAntiAgingTool::TVxAntiAgingTool(QObject *owner, const TKind &kind) : TVxBrush
 void TVxAntiAgingTool::CreateToolUi(const TKind &kind) {
   ToolName = QLatin1String(kind.ToolName);
   RemoveBand = kind.RemoveBand;
-  CreateToolButton(TitleText(), -1, kind.MakeFrame);
+  CreateToolButton(kind.Title, -1, kind.MakeFrame);
 }
 
 TVxAntiAgingFrame *TVxAntiAgingTool::BandFrame() const {
@@ -257,11 +257,11 @@ void TVxAntiAgingTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
 // --- TVxAntiAgingTool1, TVxEmphasisTool --------------------------------------
 
 TVxAntiAgingTool1::TVxAntiAgingTool1(QObject *owner)
-    : TVxAntiAgingTool(owner, {"AntiAging", true,
+    : TVxAntiAgingTool(owner, {"AntiAging", true, Text(2654),
                                [](QWidget *parent) { return new TVxAntiAgingFrame1(parent); }}) {}
 
 TVxEmphasisTool::TVxEmphasisTool(QObject *owner)
-    : TVxAntiAgingTool(owner, {"Emphasis", false,
+    : TVxAntiAgingTool(owner, {"Emphasis", false, Text(2819),
                                [](QWidget *parent) { return new TVxEmphasisFrame(parent); }}) {}
 
 QString TVxEmphasisTool::TitleText() const { return Text(2819); }

@@ -89,6 +89,7 @@ class TVxAntiAgingTool : public TVxBrushTool {
   struct TKind {
     const char *ToolName;
     bool RemoveBand;
+    QString Title;
     std::function<TVxAntiAgingFrame *(QWidget *)> MakeFrame;
   };
   TVxAntiAgingTool(QObject *owner, const TKind &kind);

@@ -9,10 +9,14 @@
 #include "editor/VxGraphicsEditor.h"
 #include "framework/VxMainForm.h"
 #include "framework/VxProgressMeter.h"
+#include "framework/VxText.h"
 #include "support/UiFixture.h"
+#include "tools/VxAntiAgingTool.h"
 #include "tools/VxOriginalImageTool.h"
 #include "tools/VxScrollTool.h"
+#include "tools/VxSmudgeTool.h"
 #include "tools/VxToolPanel.h"
+#include "tools/VxUndoBrushTool.h"
 
 namespace {
 
@@ -21,6 +25,7 @@ class ProductAssemblyTest : public uitest::UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
+    uitest::UseProgramLanguages();
     App->CreateForm(CommonDataModule);
     App->CreateForm(Module);
   }
@@ -34,8 +39,43 @@ TEST_F(ProductAssemblyTest, CreatesTheEditorThePanelAndTheSmallToolsInProductOrd
     if (qobject_cast<TVxScrollTool *>(component)) order.push_back("hand");
     if (qobject_cast<TVxToolPanelModule *>(component)) order.push_back("panel");
     if (qobject_cast<TVxOriginalImageTool *>(component)) order.push_back("original");
+    if (qobject_cast<TVxSmudgeTool *>(component)) order.push_back("smudge");
+    if (qobject_cast<TVxUndoBrushTool *>(component)) order.push_back("history");
+    if (qobject_cast<TVxAntiAgingTool1 *>(component)) order.push_back("smoothing");
+    if (qobject_cast<TVxEmphasisTool *>(component)) order.push_back("emphasis");
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"editor", "hand", "panel", "original"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"editor", "hand", "panel", "original", "smudge",
+                                             "history", "smoothing", "emphasis"}));
+}
+
+// Buttons in product order with their pictures; the wide separator starts
+// the retouching row.
+TEST_F(ProductAssemblyTest, TheToolPanelShowsTheToolsButtonsWithTheirPicturesAndSeparators) {
+  const QList<QAction *> items = ToolPanel()->Toolbar->actions();
+  std::vector<std::string> layout;
+  for (QAction *item : items) {
+    if (item->isSeparator()) {
+      layout.push_back(item->property(TVxToolGrid::RowBreakProperty).toBool() ? "wide" : "|");
+      continue;
+    }
+    layout.push_back(item->text().toStdString());
+  }
+  const auto text = [](int number) { return Text(number).toStdString(); };
+  EXPECT_EQ(layout, (std::vector<std::string>{text(2651), text(2002), "|", "wide", text(2654),
+                                              text(2819)}));
+  const struct {
+    QString Text;
+    int Image;
+  } pictures[] = {{Text(2651), 35}, {Text(2002), 21}, {Text(2654), 39}, {Text(2819), 45}};
+  for (const auto &picture : pictures) {
+    auto found = std::find_if(items.begin(), items.end(),
+                              [&](QAction *item) { return item->text() == picture.Text; });
+    ASSERT_NE(found, items.end()) << picture.Text.toStdString();
+    EXPECT_EQ((*found)->icon().cacheKey(),
+              CommonDataModule->New24TBXImageList->Icon(picture.Image).cacheKey())
+        << picture.Text.toStdString();
+    EXPECT_FALSE((*found)->icon().isNull()) << picture.Text.toStdString();
+  }
 }
 
 TEST_F(ProductAssemblyTest, TheEditorMakesTheMainWindowWithAWrappingToolPanelOnItsRight) {
