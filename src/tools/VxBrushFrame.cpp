@@ -13,7 +13,7 @@ namespace {
 
 constexpr int PreviewSide = 69;
 
-QString LabelText(int number) { return Text(number) + QStringLiteral(":"); }
+QString LabelText(const QString &text) { return text + QStringLiteral(":"); }
 
 }  // namespace
 
@@ -123,10 +123,10 @@ void Localize(TVxBrushTool &tool, const QString &title, const QString &smoothing
   if (!frame) return;
   frame->TitleLabel->setText(title);
   frame->ExpertModeTBXCheckBox->setText(Text(2650));
-  frame->SizeLabel->setText(LabelText(154));
-  frame->OpacityLabel->setText(LabelText(2008));
-  frame->HardnessLabel->setText(LabelText(2009));
-  if (frame->NaturalnessLabel) frame->NaturalnessLabel->setText(LabelText(2659));
+  frame->SizeLabel->setText(LabelText(Text(154)));
+  frame->OpacityLabel->setText(LabelText(Text(2008)));
+  frame->HardnessLabel->setText(LabelText(Text(2009)));
+  if (frame->NaturalnessLabel) frame->NaturalnessLabel->setText(LabelText(Text(2659)));
   if (frame->SmoothingLabel) frame->SmoothingLabel->setText(smoothingLabel + QStringLiteral(":"));
 }
 
