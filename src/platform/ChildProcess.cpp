@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 extern char **environ;
@@ -84,11 +85,23 @@ bool ChildProcess::Start(const std::string &program, const std::string &argument
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  // The editor starts as from a shell, not with whatever signals the host
+  // blocks or ignores for itself.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   char *argv[] = {const_cast<char *>(program.c_str()), const_cast<char *>(argument.c_str()),
                   nullptr};
   pid_t pid = -1;
-  FError = program.empty() ? ENOENT
-                           : posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+  FError = program.empty()
+               ? ENOENT
+               : posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (FError != 0) return false;
   Pid = pid;

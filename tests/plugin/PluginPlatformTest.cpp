@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 
@@ -35,6 +36,23 @@ TEST(ChildProcess, TellsTheExitCodeAndNothingElseAsZero) {
     ASSERT_TRUE(run.Start("/bin/sh", script.string(), ""));
     EXPECT_EQ(run.WaitForExit(), c.Expected);
   }
+}
+
+// A host may ignore signals for itself; the editor must still end when it
+// is told to, as when started from a shell.
+TEST(ChildProcess, TheHostsIgnoredSignalsAreNotHandedOn) {
+  testsupport::TempDir dir;
+  const fs::path script = dir / "run.sh";
+  std::ofstream(script) << "kill -TERM $$\nexit 0\n";
+  struct sigaction ignore {
+  }, kept{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGTERM, &ignore, &kept);
+  platform::ChildProcess child;
+  const bool started = child.Start("/bin/sh", script.string(), "");
+  sigaction(SIGTERM, &kept, nullptr);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(child.WaitForExit(), -1);
 }
 
 TEST(ChildProcess, RunsInTheGivenFolderWithItsOneArgument) {
