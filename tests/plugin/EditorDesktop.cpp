@@ -189,6 +189,10 @@ bool TEditorDesktop::Answer(TEditorAnswer answer) {
     return false;
   }
   Run({"xdotool", "windowactivate", "--sync", window});
+  if (answer == TEditorAnswer::CloseWindow) {
+    Run({"xdotool", "key", "--clearmodifiers", "alt+F4"});
+    return true;
+  }
   int okX = 0, cancelX = 0, y = 0;
   if (!Until(60s, [&] { return FindButtons(okX, cancelX, y); })) {
     FWhy = "the OK and Cancel buttons were not found";

@@ -13,7 +13,9 @@
 
 namespace pluginhost {
 
-enum class TEditorAnswer { Ok, Cancel };
+// The OK or Cancel button, or the window's close button (through the
+// window manager, as a user closes it).
+enum class TEditorAnswer { Ok, Cancel, CloseWindow };
 
 class TEditorDesktop {
  public:
@@ -26,8 +28,8 @@ class TEditorDesktop {
   bool Ready() const { return FReady; }
   const std::string &Why() const { return FWhy; }
 
-  // Waits for the editor's plug-in window and presses its OK or Cancel
-  // button. False, with Why() telling, when it could not.
+  // Waits for the editor's plug-in window and answers it. False, with
+  // Why() telling, when it could not.
   bool Answer(TEditorAnswer answer);
   // Ends the display: whatever still shows on it goes down as well.
   void Close();

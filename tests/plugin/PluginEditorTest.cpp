@@ -89,18 +89,23 @@ TEST_F(PluginEditorTest, OkFillsUnpaddedHostRows) {
   EXPECT_THAT(ExchangeFilesLeft(Dir.Path()), testing::IsEmpty());
 }
 
-TEST_F(PluginEditorTest, CancelLeavesTheHostImageAsItWas) {
-  THost host(64, 48, 3, 192, {0, 0, 48, 64});
-  testing::internal::CaptureStderr();
-  Running =
-      std::async(std::launch::async, [&] { return host.Run(*Library, VxFilterSelectorStart); });
-  ASSERT_TRUE(Desktop->Answer(TEditorAnswer::Cancel)) << Desktop->Why();
-  ASSERT_EQ(Running.wait_for(120s), std::future_status::ready);
-  EXPECT_EQ(Running.get(), -128);
-  EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::Not(testing::HasSubstr("Error:")));
-  EXPECT_TRUE(host.OutputUntouched());
-  EXPECT_EQ(host.OutputRequests, 0);
-  EXPECT_THAT(ExchangeFilesLeft(Dir.Path()), testing::IsEmpty());
+// Cancel, or closing the window without OK: the editor ends with -1.
+TEST_F(PluginEditorTest, CancelOrClosingLeavesTheHostImageAsItWas) {
+  for (TEditorAnswer answer : {TEditorAnswer::Cancel, TEditorAnswer::CloseWindow}) {
+    SCOPED_TRACE(answer == TEditorAnswer::Cancel ? "Cancel" : "closed");
+    THost host(64, 48, 3, 192, {0, 0, 48, 64});
+    testing::internal::CaptureStderr();
+    Running =
+        std::async(std::launch::async, [&] { return host.Run(*Library, VxFilterSelectorStart); });
+    ExpectOnePrivateExchangeFile();
+    ASSERT_TRUE(Desktop->Answer(answer)) << Desktop->Why();
+    ASSERT_EQ(Running.wait_for(120s), std::future_status::ready);
+    EXPECT_EQ(Running.get(), -128);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::Not(testing::HasSubstr("Error:")));
+    EXPECT_TRUE(host.OutputUntouched());
+    EXPECT_EQ(host.OutputRequests, 0);
+    EXPECT_THAT(ExchangeFilesLeft(Dir.Path()), testing::IsEmpty());
+  }
 }
 
 }  // namespace
