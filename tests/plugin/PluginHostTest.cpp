@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "PluginHost.h"
+#include "platform/NamedMutex.h"
 #include "plugin/VxPluginProperties.h"
 #include "support/TestSupport.h"
 
@@ -106,6 +107,15 @@ TEST_F(PluginHostTest, ThePropertyListNamesTheFilterItsMenuAndItsEntryPoint) {
   EXPECT_EQ(at, list.size());
   const auto built = pluginproperties::Bytes();
   EXPECT_EQ(list, std::vector<uint8_t>(built.begin(), built.end()));
+}
+
+// As the editor does, the loaded library holds the program's named mutex,
+// and lets it go when the host unloads it.
+TEST_F(PluginHostTest, HoldsTheNamedMutexWhileLoaded) {
+  Load("");  // the name's lock lives in this test's own temporary folder from here
+  EXPECT_TRUE(platform::NamedMutex::IsHeldByAnyone("VeloraMutexName"));
+  Library.reset();
+  EXPECT_FALSE(platform::NamedMutex::IsHeldByAnyone("VeloraMutexName"));
 }
 
 TEST_F(PluginHostTest, AnswersEverySelectorItKnowsAndRefusesTheRest) {
