@@ -25,6 +25,8 @@ TFileMapping::TFileMapping(const std::string &path, TOpenMode mode) {
   ReadOnly = mode == ExistingReadOnly;
 }
 
+bool TFileMapping::IsOpen() const { return Handle >= 0; }
+
 TFileMapping::~TFileMapping() {
   for (auto &[address, view] : Views) munmap(view.Base, view.Length);
   if (Handle >= 0) ::close(Handle);

@@ -24,7 +24,7 @@ class TFileMapping {
   TFileMapping(const TFileMapping &) = delete;
   TFileMapping &operator=(const TFileMapping &) = delete;
 
-  bool IsOpen() const { return Handle >= 0; }
+  bool IsOpen() const;
   // A view of [offset, offset + length); offset 0 and length 0 map the whole
   // file. Null when the file is closed, empty, or the range runs past its end.
   uint8_t *MapView(uint64_t offset, uint64_t length, int access);
@@ -36,7 +36,11 @@ class TFileMapping {
   uint64_t FileSize() const;
 
  private:
+#ifdef _WIN32
+  void *Handle = nullptr;  // the file's; each view holds a mapping of its own
+#else
   int Handle = -1;
+#endif
   bool ReadOnly = false;
   struct View {
     void *Base;

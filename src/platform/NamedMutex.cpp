@@ -28,6 +28,8 @@ NamedMutex::NamedMutex(const std::string &name) : LockPath(LockFileFor(name)) {
   }
 }
 
+bool NamedMutex::IsHeld() const { return Fd >= 0; }
+
 NamedMutex::~NamedMutex() {
   if (Fd >= 0) close(Fd);  // closing releases the lock
 }

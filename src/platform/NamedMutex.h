@@ -9,15 +9,15 @@ namespace platform {
 
 class NamedMutex {
  public:
-  // Opens (creating when needed) a lock file named after `name` in the
-  // user's runtime folder ($XDG_RUNTIME_DIR, else the temporary folder) and
-  // holds a shared lock on it, so any number of copies may hold it at once.
+  // On Windows a system mutex of that name. Elsewhere: opens (creating when needed) a lock file
+  // named after `name` in the user's runtime folder ($XDG_RUNTIME_DIR, else the temporary folder)
+  // and holds a shared lock on it, so any number of copies may hold it at once.
   explicit NamedMutex(const std::string &name);
   ~NamedMutex();
   NamedMutex(const NamedMutex &) = delete;
   NamedMutex &operator=(const NamedMutex &) = delete;
 
-  bool IsHeld() const { return Fd >= 0; }
+  bool IsHeld() const;
   const std::filesystem::path &Path() const { return LockPath; }
 
   // Whether some process holds the name at this moment.
@@ -26,6 +26,9 @@ class NamedMutex {
  private:
   std::filesystem::path LockPath;
   int Fd = -1;
+#ifdef _WIN32
+  void *Handle = nullptr;
+#endif
 };
 
 }  // namespace platform

@@ -7,37 +7,9 @@
 
 namespace {
 
-constexpr char Magic[4] = {'P', 'S', 'P', 'F'};
 constexpr char ExifMagic[4] = {'E', 'X', 'I', 'F'};
 // A trailer is looked for only when more than this many bytes follow the rows.
 constexpr uint64_t TrailerThreshold = 496;
-
-int32_t ReadInt(const uint8_t *p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                              static_cast<uint32_t>(p[2]) << 16 |
-                              static_cast<uint32_t>(p[3]) << 24);
-}
-
-void WriteInt(uint8_t *p, int32_t value) {
-  const auto v = static_cast<uint32_t>(value);
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-
-TExchangeHeader ParseHeader(const uint8_t *file) {
-  TExchangeHeader h;
-  h.HeaderSize = ReadInt(file + 4);
-  h.ColourMode = ReadInt(file + 8);
-  h.Left = ReadInt(file + 12);
-  h.Top = ReadInt(file + 16);
-  h.Width = ReadInt(file + 20);
-  h.Height = ReadInt(file + 24);
-  h.Stride = ReadInt(file + 28);
-  h.BytesPerPixel = ReadInt(file + 32);
-  return h;
-}
 
 // A host may hand us anything: every size the header claims must hold
 // before a single pixel is read.
@@ -65,7 +37,7 @@ void CopyRowsToBGR(const uint8_t *rows, const TExchangeHeader &h, TVxPixelBuffer
 bool ReadTrailer(const uint8_t *after, uint64_t available, std::vector<uint8_t> &exif) {
   exif.clear();
   if (available <= TrailerThreshold || std::memcmp(after, ExifMagic, 4) != 0) return true;
-  const int32_t length = ReadInt(after + 4);
+  const int32_t length = ReadExchangeInt(after + 4);
   if (length < 0 || static_cast<uint64_t>(length) > available - 8) return false;
   exif.assign(after + 8, after + 8 + length);
   return true;
@@ -84,8 +56,8 @@ TExchangeStatus ReadExchangeFile(const std::string &path, TVxPixelBuffer &image,
   if (file == nullptr) return TExchangeStatus::NotExchange;
 
   TExchangeStatus status = TExchangeStatus::Invalid;
-  const TExchangeHeader header = ParseHeader(file);
-  if (std::memcmp(file, Magic, 4) != 0 || header.ColourMode != ExchangeModeRGB) {
+  const TExchangeHeader header = ReadExchangeHeader(file);
+  if (!HasExchangeMagic(file) || header.ColourMode != ExchangeModeRGB) {
     status = TExchangeStatus::NotExchange;
   } else if (HeaderFits(header, size)) {
     const uint64_t rowsEnd = ExchangePixelOffset + static_cast<uint64_t>(header.Stride) *
@@ -115,10 +87,12 @@ bool WriteExchangeFile(const std::string &path, const TVxPixels &image) {
   uint8_t *file = mapping.MapView(0, 0, TFileMapping::WriteAccess);
   if (file == nullptr) return false;
 
-  std::memcpy(file, Magic, 4);
-  const int32_t header[] = {ExchangeHeaderSize, ExchangeModeRGB, 0, 0, image.Width,
-                            image.Height,       image.Stride,    3};
-  for (size_t i = 0; i < std::size(header); ++i) WriteInt(file + 4 + 4 * i, header[i]);
+  TExchangeHeader header;
+  header.Width = image.Width;
+  header.Height = image.Height;
+  header.Stride = image.Stride;
+  header.BytesPerPixel = 3;
+  WriteExchangeHeader(file, header);
   for (int32_t y = 0; y < image.Height; ++y) {
     const uint8_t *src = image.PixelAddress(image.Left, image.Top + y);
     uint8_t *dst =

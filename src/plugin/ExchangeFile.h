@@ -1,30 +1,14 @@
 #pragma once
-// The exchange file through which the filter plug-in hands a host image to
-// the editor and receives it back:
-//   "PSPF", header size 32, colour mode, left, top, width, height, stride,
-//   bytes per pixel (all 32-bit little-endian), then the rows (red, green,
-//   blue first in every pixel), then optionally "EXIF", a length, the data.
+// The editor's side of the exchange file through which the filter plug-in
+// hands a host image to the editor and receives it back (layout in
+// ExchangeLayout.h).
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "imaging/VxPixels.h"
-
-constexpr int32_t ExchangeHeaderSize = 32;
-constexpr int32_t ExchangePixelOffset = 36;
-constexpr int32_t ExchangeModeRGB = 3;
-
-struct TExchangeHeader {
-  int32_t HeaderSize = ExchangeHeaderSize;
-  int32_t ColourMode = ExchangeModeRGB;
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
-  int32_t Stride = 0;
-  int32_t BytesPerPixel = 0;
-};
+#include "plugin/ExchangeLayout.h"
 
 enum class TExchangeStatus {
   NotExchange,  // no "PSPF" magic or not an RGB file: try the ordinary formats

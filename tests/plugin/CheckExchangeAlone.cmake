@@ -1,4 +1,4 @@
-# cmake -DPROGRAM=<program linked with velora_exchange only>
+# cmake -DPROGRAM=<program or library linked with velora_exchange only>
 #       -DLINKS=<file with velora_exchange's link libraries> -P CheckExchangeAlone.cmake
 # Fails when the library's link interface or the program's shared libraries
 # name a codec, the scanner library or the GUI toolkit.
