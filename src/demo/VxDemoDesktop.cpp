@@ -1,8 +1,5 @@
 #include "demo/VxDemoDesktop.h"
 
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-
 #include <QtGui/qguiapplication_platform.h>
 #include <QApplication>
 #include <QCursor>
@@ -10,21 +7,15 @@
 #include <QMouseEvent>
 
 #include "demo/VxBalloon.h"
+#include "demo/VxDemoXTest.h"
 #include "settings/VxLocalizer.h"
-
-// Xlib's macros collide with Qt's names.
-#undef None
-#undef KeyPress
-#undef KeyRelease
 
 namespace {
 
-Display *X11Display() {
+void *X11Display() {
   auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  if (!x11 || !x11->display()) return nullptr;
-  int event = 0, error = 0, major = 0, minor = 0;
-  if (!XTestQueryExtension(x11->display(), &event, &error, &major, &minor)) return nullptr;
-  return x11->display();
+  void *display = x11 ? x11->display() : nullptr;
+  return demoxtest::Usable(display) ? display : nullptr;
 }
 
 }  // namespace
@@ -63,9 +54,7 @@ TVxPoint TVxDemoDesktop::PointerPosition() {
 void TVxDemoDesktop::MovePointer(TVxPoint screen) {
   const QPoint to(screen.X, screen.Y);
   if (XDisplay) {
-    auto *display = static_cast<Display *>(XDisplay);
-    XTestFakeMotionEvent(display, -1, to.x(), to.y(), CurrentTime);
-    XFlush(display);
+    demoxtest::MovePointer(XDisplay, to.x(), to.y());
     return;
   }
   if (to == Pointer) return;
@@ -75,22 +64,14 @@ void TVxDemoDesktop::MovePointer(TVxPoint screen) {
 
 void TVxDemoDesktop::SendButton(TVxDemoButton button, bool down) {
   if (XDisplay) {
-    auto *display = static_cast<Display *>(XDisplay);
-    XTestFakeButtonEvent(display, button == TVxDemoButton::Left ? 1 : 3, down ? True : False,
-                         CurrentTime);
-    XFlush(display);
+    demoxtest::Button(XDisplay, button == TVxDemoButton::Left ? 1 : 3, down);
     return;
   }
   const Qt::MouseButton which = button == TVxDemoButton::Left ? Qt::LeftButton : Qt::RightButton;
   SendMouse(down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, which);
 }
 
-bool TVxDemoDesktop::ButtonsSwapped() {
-  if (!XDisplay) return false;
-  unsigned char map[8] = {};
-  const int count = XGetPointerMapping(static_cast<Display *>(XDisplay), map, 8);
-  return count >= 3 && map[0] == 3;
-}
+bool TVxDemoDesktop::ButtonsSwapped() { return XDisplay && demoxtest::ButtonsSwapped(XDisplay); }
 
 QWidget *TVxDemoDesktop::WidgetAt(const QPoint &screen) const {
   QWidget *widget = QApplication::widgetAt(screen);

@@ -7,6 +7,7 @@
 // reach the program's own windows as synthesised mouse events.
 
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
