@@ -18,7 +18,8 @@ constexpr int IconSize = 64;
 }  // namespace
 
 TVxDemonstrationForm::TVxDemonstrationForm(TVxDemonstrationModule &module, QWidget *parent)
-    : QDialog(parent), Module(module) {
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      Module(module) {
   setObjectName(QStringLiteral("DemonstrationForm"));
   setFont(QFont(QStringLiteral("Tahoma")));
   SelectLabel = new QLabel(this);
