@@ -35,6 +35,8 @@ void TVxDemoPlaybackThread::Join() {
 
 void TVxDemoPlaybackThread::Begin() {
   Join();
+  // A tick handed over just before the last run ended leaves its permit behind.
+  Done.tryAcquire(Done.available());
   Quit = false;
   More = true;
   if (!Watching) {

@@ -46,7 +46,8 @@ struct TVxDemoCommandLine {
 
 class TVxDemonstrationModule : public TVxModuleWithControls,
                                public IVxDemoRegistry,
-                               public IVxDemoRecorder {
+                               public IVxDemoRecorder,
+                               public IVxDemoPlaybackHold {
   Q_OBJECT
  public:
   static constexpr TVxGUID SectionGuid =
@@ -104,6 +105,10 @@ class TVxDemonstrationModule : public TVxModuleWithControls,
   bool ShowMessages() const override;
   QString MessageText() const override { return FMessageText; }
   void ReportError(const QString &message) override;
+
+  // IVxDemoPlaybackHold
+  void PausePlayback() override { FPlayback->Pause(); }
+  void ResumePlayback() override { FPlayback->Resume(); }
 
   // Runs one of the playback's commands, as the playback does.
   void ExecuteCommand(const std::string &name, bool &handled, TVxDemoScriptAction *action,
