@@ -73,7 +73,7 @@ class TVxDemoScriptBalloonAction : public TVxDemoScriptPauseAction {
   void Start() override;
   void Suspend() override;
   void Resume() override;
-  const std::u16string &Text() const { return FText; }
+  const std::u16string &GetText() const { return FText; }
   int32_t Corner() const { return FCorner; }
 
  private:

@@ -483,6 +483,25 @@ void TVxDemonstrationModule::PlayCommandLine() {
     return;
   }
   FDesktop->SetSpeedFactor(CommandLine.Speed);
+  // Nobody watches a run that ends the program: what a message box would say
+  // goes to the standard error, answered the way that changes nothing.
+  if (CommandLine.ExitAfterPlay)
+    if (TVxApplication *application = Application())
+      application->SetMessageBoxAnswerer([](const QString &text, const QString &, int flags) {
+        Complain(text);
+        switch (flags & MbButtonsMask) {
+          case MbOkCancel:
+          case MbYesNoCancel:
+          case MbRetryCancel:
+            return int{IdCancel};
+          case MbYesNo:
+            return int{IdNo};
+          case MbAbortRetryIgnore:
+            return int{IdAbort};
+          default:
+            return int{IdOk};
+        }
+      });
   CommandLinePlaying = true;
   if (!Play(script, false) || !FPlayback->IsPlaying()) EndCommandLinePlay(false);
 }
