@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QThread>
@@ -20,6 +21,7 @@
 #include "demo/VxDemoClient.h"
 #include "demo/VxDemoDesktop.h"
 #include "demo/VxDemoLine.h"
+#include "demo/VxDemoPlaybackThread.h"
 #include "demo/VxDemoWords.h"
 #include "editor/VxDemonstration.h"
 #include "editor/VxDemonstrationForm.h"
@@ -231,6 +233,34 @@ TEST_F(DemonstrationTest, ALongComputationHoldsThePlayingDemonstration) {
   EXPECT_EQ(Demo->Playback().State(), TVxDemoState::Playing);
   MessageAnswer = IdYes;
   Demo->Playback().UserAbort();
+}
+
+TEST_F(DemonstrationTest, KeysOfTheStopSetAskToStopOthersPassThrough) {
+  for (int key : {9, 13, 20, 27, 32, 35, 40, 44, 57, 65, 92, 95, 145})
+    EXPECT_TRUE(TVxDemoPlaybackThread::IsStopKey(key)) << key;
+  for (int key : {8, 21, 26, 33, 34, 41, 43, 58, 64, 93, 94, 146, 187})
+    EXPECT_FALSE(TVxDemoPlaybackThread::IsStopKey(key)) << key;
+
+  TVxDemoScript script;
+  script.LoadFromStrings({"[Script]", "Pause 100"});
+  ASSERT_TRUE(Demo->Play(script, false));
+  auto press = [](Qt::Key key) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(MainForm(), &down);
+  };
+  press(Qt::Key_PageDown);
+  EXPECT_TRUE(Messages.isEmpty());
+  MessageAnswer = IdNo;
+  press(Qt::Key_Escape);
+  ASSERT_EQ(Messages.size(), 1);
+  EXPECT_TRUE(Demo->Playback().IsPlaying());
+  MessageAnswer = IdYes;
+  press(Qt::Key_A);
+  EXPECT_EQ(Messages.size(), 2);
+  EXPECT_EQ(Demo->Playback().State(), TVxDemoState::Stopped);
+  // Once stopped, keys are the program's again.
+  press(Qt::Key_Escape);
+  EXPECT_EQ(Messages.size(), 2);
 }
 
 TEST_F(DemonstrationTest, AnErrorShowsTheLineStopsAndGivesTheTitleBack) {
