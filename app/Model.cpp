@@ -1,8 +1,10 @@
 #include "app/Model.h"
 
 #include <QToolBar>
+#include <filesystem>
 
 #include "app/CommonData.h"
+#include "editor/VxDemonstration.h"
 #include "editor/VxGraphicsEditor.h"
 #include "framework/VxApplication.h"
 #include "framework/VxMainForm.h"
@@ -46,8 +48,17 @@ void TModule::DataModuleCreate() {
   // The image editor creates the main window, which uses the common images.
   TVxGraphicsEditor *editor = nullptr;
   application->CreateModule(editor);
-  editor->DemoFolder =
-      QString::fromStdString((platform::ProgramFolder() / "Demo").string()) + QStringLiteral("/");
+  // Beside the program when built, in the shared data folder when installed.
+  std::filesystem::path demo = platform::ProgramFolder() / "Demo";
+  if (const auto shared = platform::ProgramFolder() / ".." / "share" / "velora" / "Demo";
+      !std::filesystem::is_directory(demo) && std::filesystem::is_directory(shared))
+    demo = shared.lexically_normal();
+  editor->DemoFolder = QString::fromStdString(demo.string()) + QStringLiteral("/");
+
+  TVxDemonstrationModule *demonstrations = nullptr;
+  application->CreateModule(demonstrations);
+  demonstrations->DemoFolder = editor->DemoFolder;
+  demonstrations->ShowAtStartup = true;
 
   TVxToolPanelModule *panel = nullptr;
   application->CreateModule(panel);

@@ -14,6 +14,7 @@ find_package(GTest REQUIRED)
 if(VELORA_BUILD_GUI)
   find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Svg PrintSupport Network Test)
   pkg_check_modules(XTST REQUIRED IMPORTED_TARGET xtst)
+  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 endif()
 
 if(VELORA_BUILD_BENCH AND NOT VELORA_SANITIZE)

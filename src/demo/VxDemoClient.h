@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -73,3 +74,30 @@ class IVxDemoRegistry {
 // The application's component that keeps the registry, or null while there
 // is none.
 IVxDemoRegistry *DemoRegistry();
+
+// The playing demonstration, as long computations see it: they hold it
+// while they work, so the demonstration waits instead of moving on.
+class IVxDemoPlaybackHold {
+ public:
+  // Nestable; playing goes on when every Pause has had its Resume.
+  virtual void PausePlayback() = 0;
+  virtual void ResumePlayback() = 0;
+
+ protected:
+  IVxDemoPlaybackHold() = default;
+  IVxDemoPlaybackHold(const IVxDemoPlaybackHold &) = default;
+  IVxDemoPlaybackHold &operator=(const IVxDemoPlaybackHold &) = default;
+  ~IVxDemoPlaybackHold() = default;
+};
+
+// Holds the application's demonstration, if any, for its lifetime.
+class TVxDemoPauseScope {
+ public:
+  TVxDemoPauseScope();
+  ~TVxDemoPauseScope();
+  TVxDemoPauseScope(const TVxDemoPauseScope &) = delete;
+  TVxDemoPauseScope &operator=(const TVxDemoPauseScope &) = delete;
+
+ private:
+  QPointer<QObject> Holder;
+};

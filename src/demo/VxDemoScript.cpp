@@ -63,6 +63,10 @@ std::u16string FromCodePage(std::string_view bytes, uint32_t codePage) {
 
 }  // namespace
 
+std::u16string ScriptLineText(std::string_view bytes) {
+  return FromCodePage(bytes, AnsiCodePageOfLanguage(platform::UserDefaultLanguage()));
+}
+
 uint32_t AnsiCodePageOfLanguage(uint16_t languageId) {
   const int primary = languageId & 0x3FF;
   const int sub = languageId >> 10;

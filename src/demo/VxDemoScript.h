@@ -87,3 +87,7 @@ class TVxDemoScript {
 // The code page in which 8-bit text of a language is written (1252 for
 // Western languages, 1250, 1251 ... for others).
 uint32_t AnsiCodePageOfLanguage(uint16_t languageId);
+
+// Text of a script line or an "Info" value, which are written in the
+// system's code page.
+std::u16string ScriptLineText(std::string_view bytes);

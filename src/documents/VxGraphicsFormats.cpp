@@ -256,11 +256,21 @@ bool TVxGraphicsFormats::LoadImageFile(TVxGraphicsDocument &document, const TVxI
 }
 
 bool TVxGraphicsFormats::SaveDocument(TVxDocument &document, const QString &name, int32_t format) {
+  return Save(document, name, format, true);
+}
+
+bool TVxGraphicsFormats::SaveDocumentAsIs(TVxDocument &document, const QString &name,
+                                          int32_t format) {
+  return Save(document, name, format, false);
+}
+
+bool TVxGraphicsFormats::Save(TVxDocument &document, const QString &name, int32_t format,
+                              bool ask) {
   auto *graphics = dynamic_cast<TVxGraphicsDocument *>(&document);
   if (graphics == nullptr || graphics->ImagePixels() == nullptr) return false;
   if (format != FormatExchange && MimeTypeOf(format) == nullptr) return false;
 
-  if (format == FormatJPEG) {
+  if (format == FormatJPEG && ask) {
     int quality = JPEGQuality;
     QWidget *parent = Application() ? Application()->MainWindow() : nullptr;
     if (!ExecuteJPEGOptions(quality, parent)) return false;

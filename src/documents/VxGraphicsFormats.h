@@ -72,6 +72,8 @@ class TVxGraphicsFormats : public TVxDocumentFormats {
   bool LoadDocument(TVxDocument &document, const QString &name, int32_t &format) override;
   // JPEG asks for the quality first; cancelling writes nothing.
   bool SaveDocument(TVxDocument &document, const QString &name, int32_t format) override;
+  // The same without asking anything: a JPEG takes the quality of the last save.
+  bool SaveDocumentAsIs(TVxDocument &document, const QString &name, int32_t format);
   bool CanSave(int32_t format) const override;
 
  private:
@@ -79,4 +81,5 @@ class TVxGraphicsFormats : public TVxDocumentFormats {
                         const std::vector<uint8_t> &exif);
   bool LoadImageFile(TVxGraphicsDocument &document, const TVxImage &image, int32_t &format);
   bool SaveImageFile(TVxGraphicsDocument &document, const QString &name, int32_t format);
+  bool Save(TVxDocument &document, const QString &name, int32_t format, bool ask);
 };

@@ -631,6 +631,19 @@ const TVxDemoWordTable<TVxGraphicsEditor> &TVxGraphicsEditor::DemoWords() {
        .Run = [](TEditor &editor, const TVxDemoCall &) { editor.BestFitClick(); },
        .Control = DemoControlOf<TEditor, &TEditor::ScaleToBestFitButton>,
        .Message = "Best Fit"},
+      // The plug-in mode's buttons; they exist only in that mode.
+      {.Word = "OkButton",
+       .Run =
+           [](TEditor &editor, const TVxDemoCall &) {
+             if (editor.OkButton) editor.PluginOkClick();
+           },
+       .Control = DemoControlOf<TEditor, &TEditor::OkButton>},
+      {.Word = "CancelButton",
+       .Run =
+           [](TEditor &editor, const TVxDemoCall &) {
+             if (editor.CancelButton) editor.PluginCancelClick();
+           },
+       .Control = DemoControlOf<TEditor, &TEditor::CancelButton>},
       {.Word = "SetMinViewSize",
        .Args = TVxDemoArgs::Point,
        .Run =

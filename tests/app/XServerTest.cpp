@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "imaging/codecs/VxImage.h"
+#include "plugin/ExchangeFile.h"
 #include "support/TestSupport.h"
 
 extern char **environ;
@@ -212,6 +213,46 @@ class XServerTest : public ::testing::Test {
     ASSERT_TRUE(Editor.Started());
     ASSERT_TRUE(Until(60s, [&] { return !MainWindow().empty() || !Editor.Running(); }));
     ASSERT_TRUE(Editor.Running()) << ReadText(EditorLog());
+    // The demonstration chooser opens once the start-up has finished; these
+    // tests work with the program as it is when the user closed it.
+    std::string chooser;
+    ASSERT_TRUE(Until(60s, [&] {
+      chooser = FindWindow("^Demonstrations$");
+      return !chooser.empty();
+    })) << "no demonstration chooser at start";
+    Capture({"xdotool", "windowactivate", "--sync", chooser});
+    Capture({"xdotool", "key", "Escape"});
+    ASSERT_TRUE(Until(30s, [&] { return FindWindow("^Demonstrations$").empty(); }))
+        << "the chooser did not close";
+  }
+
+  std::string FindWindow(const std::string &name) {
+    const std::string found = Capture({"xdotool", "search", "--onlyvisible", "--name", name});
+    return found.substr(0, found.find('\n'));
+  }
+
+  // Runs the program to its end (at most timeout); how it ended.
+  std::string RunProgram(const std::vector<std::string> &arguments, Clock::duration timeout) {
+    std::vector<std::string> argv = {VELORA_PROGRAM};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const int log = open(EditorLog().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    Editor = TChild(argv, Environment, log);
+    close(log);
+    if (!Editor.Started()) return "not started";
+    const std::optional<int> status = Editor.Wait(timeout);
+    if (!status) {
+      Editor.Kill();
+      return "still running";
+    }
+    return Describe(*status);
+  }
+
+  static fs::path DemoFolder() { return fs::path(VELORA_PROGRAM).parent_path() / "Demo"; }
+
+  fs::path WriteScript(const std::string &name, const std::string &lines) {
+    const fs::path path = Dir / name;
+    std::ofstream(path, std::ios::binary) << "[Info]\nTitle=Test\n[Script]\n" << lines;
+    return path;
   }
 
   fs::path EditorLog() const { return Dir / "editor.log"; }
@@ -333,6 +374,101 @@ TEST_F(XServerTest, ALargePhotoOpensFittedFirstAfterARestartAndFromTheMenu) {
   })) << "the dialog did not take the name";
   EXPECT_TRUE(ShowsFitted(Secondaries)) << "opened from the File menu";
   EXPECT_EQ(CloseEditor(), "exit code 0") << ReadText(EditorLog());
+}
+
+// Every shipped demonstration plays to its end against the real program,
+// moving the real pointer; its result is the sample portrait, which only
+// zooming and comparing leave as it was. One of them plays at real speed.
+TEST_F(XServerTest, EveryShippedDemonstrationPlaysToItsEnd) {
+  TVxImage sample;
+  TVxPixelBuffer expected;
+  ASSERT_EQ(sample.LoadFromFile(DemoFolder() / "portrait.jpg"), TVxImageStatus::Ok);
+  ASSERT_EQ(sample.DecodeAtLeast(sample.Width(), sample.Height(), expected), TVxImageStatus::Ok);
+  bool realSpeed = true;
+  int played = 0;
+  for (const fs::directory_entry &entry : fs::directory_iterator(DemoFolder())) {
+    if (entry.path().extension() != ".dsc") continue;
+    ++played;
+    const fs::path result = Dir / (entry.path().stem().string() + ".png");
+    std::vector<std::string> arguments = {"--play", entry.path().string(), "--exit-after-play",
+                                          "--save-after-play", result.string()};
+    if (!realSpeed) arguments.insert(arguments.end(), {"--demo-speed", "6"});
+    EXPECT_EQ(RunProgram(arguments, realSpeed ? 180s : 90s), "exit code 0")
+        << entry.path() << "\n"
+        << ReadText(EditorLog());
+    realSpeed = false;
+    TVxImage image;
+    TVxPixelBuffer pixels;
+    ASSERT_EQ(image.LoadFromFile(result), TVxImageStatus::Ok) << entry.path();
+    ASSERT_EQ(image.DecodeAtLeast(image.Width(), image.Height(), pixels), TVxImageStatus::Ok);
+    ASSERT_EQ(pixels.Width, expected.Width);
+    ASSERT_EQ(pixels.Height, expected.Height);
+    int differ = 0;
+    for (int32_t y = 0; y < pixels.Height; y += 7)
+      for (int32_t x = 0; x < pixels.Width; x += 7)
+        differ += testsupport::ColourAt(pixels, x, y) != testsupport::ColourAt(expected, x, y);
+    EXPECT_EQ(differ, 0) << entry.path();
+  }
+  EXPECT_GE(played, 2);
+}
+
+TEST_F(XServerTest, AScriptErrorNamesTheLineAndEndsWithAFailure) {
+  const struct {
+    const char *Lines;
+    const char *Said;
+  } cases[] = {
+      {"Pause 0.1\nFrobnicate 1\n", "Unknown command: \"FROBNICATE\""},
+      {"MouseMove Nowhere, 1\n", "Invalid arguments."},
+      {"ImageOpen \"missing.jpg\"\n", "Cannot open the file."},
+  };
+  for (const auto &c : cases) {
+    const fs::path script = WriteScript("bad.dsc", c.Lines);
+    EXPECT_EQ(RunProgram({"--play", script.string(), "--exit-after-play"}, 60s), "exit code 1")
+        << c.Lines;
+    const std::string log = ReadText(EditorLog());
+    EXPECT_NE(log.find(c.Said), std::string::npos) << log;
+  }
+  EXPECT_EQ(RunProgram({"--play", (Dir / "none.dsc").string(), "--exit-after-play"}, 60s),
+            "exit code 1");
+  EXPECT_EQ(RunProgram({"--exit-after-play"}, 60s), "exit code 2");
+}
+
+// The filter plug-in drives the editor this way: the script presses the
+// plug-in mode's OK or Cancel with the real pointer.
+TEST_F(XServerTest, AScriptPressesThePlugInModesOkAndCancel) {
+  TVxPixelBuffer image(PixelFormat24, {0, 0, 64, 48});
+  const struct {
+    const char *Button;
+    const char *Ended;
+  } cases[] = {{"OkButton", "exit code 0"}, {"CancelButton", "exit code 255"}};
+  for (const auto &c : cases) {
+    const fs::path exchange = Dir / "exchange.pspf";
+    ASSERT_TRUE(WriteExchangeFile(exchange.string(), image));
+    const fs::path script = WriteScript(
+        "plugin.dsc", std::string("Pause 0.5\nMouseClick ") + c.Button + "\nPause 30\n");
+    EXPECT_EQ(RunProgram({"--play", script.string(), exchange.string(), "--exit-after-play"}, 90s),
+              c.Ended)
+        << c.Button << "\n"
+        << ReadText(EditorLog());
+  }
+}
+
+TEST_F(XServerTest, EscapeStopsADemonstration) {
+  const fs::path script = WriteScript("long.dsc", "Message \"Press Escape\", 60\n");
+  std::vector<std::string> argv = {VELORA_PROGRAM, "--play", script.string(), "--exit-after-play"};
+  const int log = open(EditorLog().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  Editor = TChild(argv, Environment, log);
+  close(log);
+  std::string window;
+  ASSERT_TRUE(Until(60s, [&] {
+    window = FindWindow("Velora - Test$");
+    return !window.empty();
+  })) << ReadText(EditorLog());
+  Capture({"xdotool", "windowactivate", "--sync", window});
+  Capture({"xdotool", "key", "Escape"});
+  const std::optional<int> status = Editor.Wait(60s);
+  ASSERT_TRUE(status) << "still playing";
+  EXPECT_EQ(Describe(*status), "exit code 1");
 }
 
 }  // namespace
