@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "RetouchBenchImages.h"
 #include "imaging/VxPixelMask.h"
 #include "imaging/VxPixels.h"
 #include "retouch/VxBlurredColours.h"
@@ -13,26 +14,8 @@
 
 namespace {
 
-void FillPortraitLike(TVxPixelBuffer &buffer, int32_t width, int32_t height) {
-  buffer.SetFormatAndBounds(PixelFormat24, {0, 0, width, height});
-  uint32_t state = 12345;
-  for (int32_t y = 0; y < height; ++y) {
-    uint8_t *p = buffer.PixelAddress(0, y);
-    for (int32_t i = 0; i < width * 3; ++i) {
-      state = state * 1664525u + 1013904223u;
-      p[i] = static_cast<uint8_t>(((i / 3 + y) & 0xFF) / 2 + (state >> 26));
-    }
-  }
-}
-
-TVxPixelBuffer &Photo() {
-  static TVxPixelBuffer photo;
-  if (photo.Bits == nullptr) FillPortraitLike(photo, 6000, 4000);
-  return photo;
-}
-
 void BM_FrequencyRangeCompute(benchmark::State &state) {
-  TVxPixelBuffer &photo = Photo();
+  TVxPixelBuffer &photo = Photo24MP();
   TFrequencyRange bands;
   bands.Compute(photo, 1, 1);  // the matrices exist before timing starts
   for (auto _ : state) {
