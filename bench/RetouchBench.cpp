@@ -10,7 +10,9 @@
 #include "retouch/VxBlurredColours.h"
 #include "retouch/VxBrushBlends.h"
 #include "retouch/VxBrushMasks.h"
+#include "retouch/VxDetailLayer.h"
 #include "retouch/VxFrequencyRange.h"
+#include "retouch/VxMakeUpBlend.h"
 
 namespace {
 
@@ -82,5 +84,45 @@ void BM_DabSmudgeFreshCache(benchmark::State &state) {
   }
 }
 BENCHMARK(BM_DabSmudgeFreshCache)->Unit(benchmark::kMicrosecond);
+
+// The make-up texture of a 24 MP photograph, as after another tool's change.
+void BM_DetailLayer(benchmark::State &state) {
+  TVxPixelBuffer &photo = Photo24MP();
+  TMakeUpDetailLayer layer;
+  layer.Compute(photo);  // the layer exists before timing starts
+  for (auto _ : state) {
+    layer.Invalidate();
+    layer.PrepareFor(photo);
+    benchmark::DoNotOptimize(layer.At(0, 0));
+  }
+}
+BENCHMARK(BM_DetailLayer)->Unit(benchmark::kMillisecond);
+
+// One make-up dab at size 100: the surface mask grows by the brush and the
+// rectangle is blended. Arguments: mode, texture.
+void BM_DabMakeUp(benchmark::State &state) {
+  TVxPixelBuffer image;
+  FillPortraitLike(image, 512, 512);
+  TMakeUpDetailLayer layer;
+  layer.Compute(image);
+  TVxPixelMask brush, surface;
+  BrushProfile(brush, 100, 255, 128);
+  TVxRect rect = BrushRect({256, 256}, 100);
+  TMakeUpPaint paint{static_cast<TMakeUpMode>(state.range(0)),
+                     {60, 110, 200},
+                     state.range(1) != 0 ? &layer : nullptr};
+  for (auto _ : state) {
+    surface.Clear();
+    AccumulateDab(surface, brush, {rect.Left, rect.Top});
+    BlendMakeUpInRect(paint, image, surface, rect, image);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_DabMakeUp)
+    ->ArgNames({"mode", "texture"})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({2, 0})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
