@@ -14,6 +14,16 @@
 //   pixel = ClampToByte(n)
 // Reading from the backup means one stroke moves a pixel at most w / 255 of
 // the way; strokes compound only through committed results.
+//
+// A make-up tool over this engine, per stroke:
+//   begin:   if painting with texture, detail.PrepareFor(backup) first (the
+//            layer may be stale or of another image size);
+//   per dab: surface.MaxWith(brush at the dab); then
+//            BlendMakeUpInRect({mode, palette.Colour, texture ? &detail :
+//            nullptr}, backup, surface, dab rect clipped to the image, image);
+//   end:     surface.Clear().
+// The teeth whitening tool is the same with white, opacity 32, hardness 127
+// and no texture.
 
 #include <cstdint>
 

@@ -264,6 +264,17 @@ TEST(FrequencyRange, ReportsProgressAndRefusesNarrowPixels) {
   EXPECT_EQ(last, total);
   EXPECT_EQ(total, 260);
 
+  // Large enough for two bands of rows: still rising, and whole at the end.
+  FillNoise(image, {0, 0, 400, 700}, 2);
+  last = 0;
+  bands.Compute(image, 1, 2, [&](int64_t done, int64_t all) {
+    EXPECT_GT(done, last);
+    last = done;
+    total = all;
+  });
+  EXPECT_EQ(last, 1400);
+  EXPECT_EQ(total, 1400);
+
   TVxPixelBuffer mask;
   mask.SetFormatAndBounds(0x1001, {0, 0, 4, 4});  // 8 bits a pixel
   EXPECT_THROW(bands.Compute(mask, 1, 2), std::invalid_argument);
