@@ -34,7 +34,8 @@ class TFrequencyRange {
   // Brings the decomposition up to date from the first three bytes (blue,
   // green, red) of every pixel of buffer; both blurs are always recomputed.
   // Negative radii count as 0. Throws std::invalid_argument for a buffer with
-  // fewer than three bytes a pixel.
+  // fewer than three bytes a pixel. Large images are worked on by a second
+  // thread as well; progress is only ever called on the calling thread.
   void Compute(const TVxPixels &buffer, int32_t radiusA, int32_t radiusB,
                const TVxProgressFn &progress = {});
 
@@ -56,7 +57,8 @@ class TFrequencyRange {
 
 // Box blur of a row-major three-bytes-a-pixel image with radius r (>= 0): the
 // mean over the window of rows and then of columns that exist, the first pass
-// kept as 32-bit floats, the second summed in 64-bit floating point.
+// kept as 32-bit floats, the second summed in 64-bit floating point. rowDone
+// gets the rows finished so far, on the calling thread.
 void BoxBlurBGR(const uint8_t *source, uint8_t *target, int32_t width, int32_t height, int32_t r,
                 const std::function<void(int32_t)> &rowDone = {});
 

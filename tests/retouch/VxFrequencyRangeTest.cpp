@@ -97,8 +97,23 @@ struct TBlurCase {
 
 TEST(FrequencyRange, BlursMatchTheLiteralBoxBlurBitForBit) {
   const TBlurCase cases[] = {
-      {1, 1, 0, 3},  {1, 17, 1, 5}, {17, 1, 2, 40}, {7, 5, 1, 5},    {13, 11, 0, 25},
-      {31, 3, 5, 6}, {3, 29, 4, 9}, {64, 48, 1, 5}, {61, 37, 5, 25}, {9, 9, 100, 1000},
+      {1, 1, 0, 3},
+      {1, 17, 1, 5},
+      {17, 1, 2, 40},
+      {7, 5, 1, 5},
+      {13, 11, 0, 25},
+      {31, 3, 5, 6},
+      {3, 29, 4, 9},
+      {64, 48, 1, 5},
+      {61, 37, 5, 25},
+      {9, 9, 100, 1000},
+      // Large enough to be computed in two bands of rows, with rows left over
+      // after the groups of four in each band, and windows wider than the image.
+      {521, 263, 2, 7},
+      {701, 190, 1, 300},
+      {131, 1003, 0, 2000},
+      // Columns so tall that the first pass divides in double.
+      {2, 70001, 1, 40000},
   };
   uint32_t seed = 11;
   for (const TBlurCase &c : cases) {
@@ -118,6 +133,28 @@ TEST(FrequencyRange, BlursMatchTheLiteralBoxBlurBitForBit) {
       ExpectSameBlur(bands.BlurB(), LiteralBoxBlur(src, c.Width, c.Height, c.RadiusB), c.Width,
                      c.Height, "wide");
       EXPECT_EQ(bands.StaleLevel, 0);
+    }
+  }
+}
+
+TEST(FrequencyRange, MeansEndingInOneHalfRoundToEven) {
+  // Two columns: every window of radius 1 or more averages both, and each
+  // channel's mean ends in exactly one half: (10 + 11) / 2 gives 10, (11 + 12)
+  // / 2 gives 12, (254 + 255) / 2 gives 254, on every row.
+  TVxPixelBuffer image;
+  image.SetFormatAndBounds(PixelFormat24, {0, 0, 2, 9});
+  for (int32_t y = 0; y < 9; ++y) {
+    const uint8_t left[3] = {10, 11, 254}, right[3] = {11, 12, 255};
+    std::copy(left, left + 3, image.PixelAddress(0, y));
+    std::copy(right, right + 3, image.PixelAddress(1, y));
+  }
+  TFrequencyRange bands;
+  bands.Compute(image, 1, 3);
+  for (const std::vector<uint8_t> *blur : {&bands.BlurA(), &bands.BlurB()}) {
+    for (size_t i = 0; i < blur->size(); i += 3) {
+      ASSERT_EQ((*blur)[i], 10) << i;
+      ASSERT_EQ((*blur)[i + 1], 12) << i;
+      ASSERT_EQ((*blur)[i + 2], 254) << i;
     }
   }
 }
@@ -226,6 +263,17 @@ TEST(FrequencyRange, ReportsProgressAndRefusesNarrowPixels) {
   });
   EXPECT_EQ(last, total);
   EXPECT_EQ(total, 260);
+
+  // Large enough for two bands of rows: still rising, and whole at the end.
+  FillNoise(image, {0, 0, 400, 700}, 2);
+  last = 0;
+  bands.Compute(image, 1, 2, [&](int64_t done, int64_t all) {
+    EXPECT_GT(done, last);
+    last = done;
+    total = all;
+  });
+  EXPECT_EQ(last, 1400);
+  EXPECT_EQ(total, 1400);
 
   TVxPixelBuffer mask;
   mask.SetFormatAndBounds(0x1001, {0, 0, 4, 4});  // 8 bits a pixel
