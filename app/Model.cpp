@@ -7,6 +7,7 @@
 #include "framework/VxApplication.h"
 #include "framework/VxMainForm.h"
 #include "platform/ProgramPath.h"
+#include "tools/VxHandInpaintingTool.h"
 #include "tools/VxOriginalImageTool.h"
 #include "tools/VxToolPanel.h"
 
@@ -40,4 +41,11 @@ void TModule::DataModuleCreate() {
 
   if (CommonDataModule)
     if (TMainForm *form = MainForm()) CommonDataModule->CreateProgressMeter(form->StatusBar);
+
+  // Blemish removal (image 40), the tool selected at start. In the tool
+  // panel it follows the emphasis tool and its separator; the teeth tool
+  // comes after it, behind a separator of its own.
+  auto *blemish = CreateGraphicsTool<TVxHandInpaintingTool>();
+  blemish->ApplyPreset(false);
+  editor->SelectTool(blemish);
 }

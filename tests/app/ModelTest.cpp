@@ -10,6 +10,7 @@
 #include "framework/VxMainForm.h"
 #include "framework/VxProgressMeter.h"
 #include "support/UiFixture.h"
+#include "tools/VxHandInpaintingTool.h"
 #include "tools/VxOriginalImageTool.h"
 #include "tools/VxScrollTool.h"
 #include "tools/VxToolPanel.h"
@@ -34,8 +35,24 @@ TEST_F(ProductAssemblyTest, CreatesTheEditorThePanelAndTheSmallToolsInProductOrd
     if (qobject_cast<TVxScrollTool *>(component)) order.push_back("hand");
     if (qobject_cast<TVxToolPanelModule *>(component)) order.push_back("panel");
     if (qobject_cast<TVxOriginalImageTool *>(component)) order.push_back("original");
+    if (qobject_cast<TVxHandInpaintingTool *>(component)) order.push_back("blemish");
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"editor", "hand", "panel", "original"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"editor", "hand", "panel", "original", "blemish"}));
+}
+
+TEST_F(ProductAssemblyTest, BlemishRemovalIsTheToolAtStartWithOnlyItsEverydayOptions) {
+  auto *blemish = App->Find<TVxHandInpaintingTool>();
+  ASSERT_NE(blemish, nullptr);
+  EXPECT_EQ(GraphicsEditor()->CurrentTool(), blemish);
+  EXPECT_TRUE(blemish->Active);
+  ASSERT_NE(blemish->HandFrame, nullptr);
+  EXPECT_TRUE(blemish->HandFrame->AreaReflectionPanel->isHidden());
+  App->DoIdle();
+  EXPECT_TRUE(blemish->Button->isChecked());
+  EXPECT_TRUE(blemish->HandFrame->OptionsPanel->isHidden());
+  EXPECT_FALSE(blemish->HandFrame->AdjustmentPanel->isHidden());
+  EXPECT_EQ(blemish->AdjustmentMode, 2);
+  EXPECT_TRUE(blemish->AutoReflection);
 }
 
 TEST_F(ProductAssemblyTest, TheEditorMakesTheMainWindowWithAWrappingToolPanelOnItsRight) {
