@@ -47,6 +47,7 @@ TEST_F(ProductAssemblyTest, BlemishRemovalIsTheToolAtStartWithOnlyItsEverydayOpt
   EXPECT_TRUE(blemish->Active);
   ASSERT_NE(blemish->HandFrame, nullptr);
   EXPECT_TRUE(blemish->HandFrame->AreaReflectionPanel->isHidden());
+  blemish->Initialize();  // as Run does: its idle updates start
   App->DoIdle();
   EXPECT_TRUE(blemish->Button->isChecked());
   EXPECT_TRUE(blemish->HandFrame->OptionsPanel->isHidden());
