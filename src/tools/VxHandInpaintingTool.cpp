@@ -284,10 +284,14 @@ void TVxHandInpaintingTool::CancelPatch() {
   if (!ChoosingSource) return;
   ChoosingSource = false;
   TVxGraphicsDocument *document = EditDocument;
-  if (document) EndEdit();
-  if (!document) document = CurrentDocument();
-  TVxEditor *editor = document ? document->Editor() : nullptr;
-  if (editor && editor->CanUndo()) editor->Undo();
+  if (document) {
+    // A patch wholly outside the image leaves no step; undoing then would
+    // take back the step before it.
+    const TVxCommandState *before = document->History().LastDone();
+    EndEdit();
+    TVxEditor *editor = document->Editor();
+    if (document->History().LastDone() != before && editor && editor->CanUndo()) editor->Undo();
+  }
   UpdatePreviewVisibility();
 }
 

@@ -155,6 +155,13 @@ TEST_F(HandInpaintingTest, CancelRestoresTheImageAndRedoBringsThePatchBack) {
   const std::vector<uint8_t> kept = Pixels();
   Tool->CancelPatch();
   EXPECT_EQ(Pixels(), kept);
+  // Nor does cancelling a target beside the image, which left no step.
+  Click({-100, -100});
+  ASSERT_TRUE(Tool->ChoosingSource);
+  Move({-90, -100});
+  EXPECT_TRUE(Key(VkEscape));
+  EXPECT_EQ(Pixels(), kept);
+  EXPECT_FALSE(Editor->CanRedo());
 }
 
 TEST_F(HandInpaintingTest, AfterACommitSmallJitterKeepsThePreview) {
