@@ -10,6 +10,7 @@
 #include "framework/VxMainForm.h"
 #include "platform/ProgramPath.h"
 #include "tools/VxAntiAgingTool.h"
+#include "tools/VxHandInpaintingTool.h"
 #include "tools/VxOriginalImageTool.h"
 #include "tools/VxSmudgeTool.h"
 #include "tools/VxToolPanel.h"
@@ -77,4 +78,11 @@ void TModule::DataModuleCreate() {
   panel->AddToolSeparator(true);
   CreatePanelTool<TVxAntiAgingTool1>(39);
   CreatePanelTool<TVxEmphasisTool>(45);
+  panel->AddToolSeparator();
+  // Blemish removal, the tool selected at start.
+  auto *blemish = CreatePanelTool<TVxHandInpaintingTool>(40);
+  if (blemish) {
+    blemish->ApplyPreset(false);
+    editor->SelectTool(blemish);
+  }
 }

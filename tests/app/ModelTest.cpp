@@ -12,6 +12,7 @@
 #include "framework/VxText.h"
 #include "support/UiFixture.h"
 #include "tools/VxAntiAgingTool.h"
+#include "tools/VxHandInpaintingTool.h"
 #include "tools/VxOriginalImageTool.h"
 #include "tools/VxScrollTool.h"
 #include "tools/VxSmudgeTool.h"
@@ -43,9 +44,10 @@ TEST_F(ProductAssemblyTest, CreatesTheEditorThePanelAndTheSmallToolsInProductOrd
     if (qobject_cast<TVxUndoBrushTool *>(component)) order.push_back("history");
     if (qobject_cast<TVxAntiAgingTool1 *>(component)) order.push_back("smoothing");
     if (qobject_cast<TVxEmphasisTool *>(component)) order.push_back("emphasis");
+    if (qobject_cast<TVxHandInpaintingTool *>(component)) order.push_back("blemish");
   }
   EXPECT_EQ(order, (std::vector<std::string>{"editor", "hand", "panel", "original", "smudge",
-                                             "history", "smoothing", "emphasis"}));
+                                             "history", "smoothing", "emphasis", "blemish"}));
 }
 
 // Buttons in product order with their pictures; the wide separator starts
@@ -62,11 +64,12 @@ TEST_F(ProductAssemblyTest, TheToolPanelShowsTheToolsButtonsWithTheirPicturesAnd
   }
   const auto text = [](int number) { return Text(number).toStdString(); };
   EXPECT_EQ(layout, (std::vector<std::string>{text(2651), text(2002), "|", "wide", text(2654),
-                                              text(2819)}));
+                                              text(2819), "|", text(2450)}));
   const struct {
     QString Text;
     int Image;
-  } pictures[] = {{Text(2651), 35}, {Text(2002), 21}, {Text(2654), 39}, {Text(2819), 45}};
+  } pictures[] = {
+      {Text(2651), 35}, {Text(2002), 21}, {Text(2654), 39}, {Text(2819), 45}, {Text(2450), 40}};
   for (const auto &picture : pictures) {
     auto found = std::find_if(items.begin(), items.end(),
                               [&](QAction *item) { return item->text() == picture.Text; });
@@ -76,6 +79,22 @@ TEST_F(ProductAssemblyTest, TheToolPanelShowsTheToolsButtonsWithTheirPicturesAnd
         << picture.Text.toStdString();
     EXPECT_FALSE((*found)->icon().isNull()) << picture.Text.toStdString();
   }
+}
+
+TEST_F(ProductAssemblyTest, BlemishRemovalIsTheToolAtStartWithOnlyItsEverydayOptions) {
+  auto *blemish = App->Find<TVxHandInpaintingTool>();
+  ASSERT_NE(blemish, nullptr);
+  EXPECT_EQ(GraphicsEditor()->CurrentTool(), blemish);
+  EXPECT_TRUE(blemish->Active);
+  ASSERT_NE(blemish->HandFrame, nullptr);
+  EXPECT_TRUE(blemish->HandFrame->AreaReflectionPanel->isHidden());
+  blemish->Initialize();  // as Run does: its idle updates start
+  App->DoIdle();
+  EXPECT_TRUE(blemish->Button->isChecked());
+  EXPECT_TRUE(blemish->HandFrame->OptionsPanel->isHidden());
+  EXPECT_FALSE(blemish->HandFrame->AdjustmentPanel->isHidden());
+  EXPECT_EQ(blemish->AdjustmentMode, 2);
+  EXPECT_TRUE(blemish->AutoReflection);
 }
 
 TEST_F(ProductAssemblyTest, TheEditorMakesTheMainWindowWithAWrappingToolPanelOnItsRight) {

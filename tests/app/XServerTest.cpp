@@ -323,6 +323,35 @@ class XServerTest : public ::testing::Test {
            << seen.Pixels[2] << ", " << seen.Pixels[3] << " pixels; height " << seen.Height;
   }
 
+  // Where the screen shows colour: the centre of those pixels and how many
+  // there are (0 when none).
+  struct TSpot {
+    int X = 0, Y = 0, Count = 0;
+  };
+  TSpot Spot(uint32_t colour) {
+    const fs::path shot = Dir / "screen.png";
+    Capture({"import", "-window", "root", shot.string()});
+    TVxImage image;
+    TVxPixelBuffer screen;
+    TSpot spot;
+    if (image.LoadFromFile(shot) != TVxImageStatus::Ok ||
+        image.DecodeAtLeast(image.Width(), image.Height(), screen) != TVxImageStatus::Ok)
+      return spot;
+    long sumX = 0, sumY = 0;
+    for (int32_t y = 0; y < screen.Height; ++y)
+      for (int32_t x = 0; x < screen.Width; ++x)
+        if (testsupport::ColourAt(screen, x, y) == colour) {
+          sumX += x;
+          sumY += y;
+          ++spot.Count;
+        }
+    if (spot.Count > 0) {
+      spot.X = static_cast<int>(sumX / spot.Count);
+      spot.Y = static_cast<int>(sumY / spot.Count);
+    }
+    return spot;
+  }
+
   testsupport::TempDir Dir;
   std::string Display;
   std::vector<std::string> Environment;
@@ -469,6 +498,47 @@ TEST_F(XServerTest, EscapeStopsADemonstration) {
   const std::optional<int> status = Editor.Wait(60s);
   ASSERT_TRUE(status) << "still playing";
   EXPECT_EQ(Describe(*status), "exit code 1");
+}
+
+// The default tool as a new user meets it: a click on a spot, a move over
+// clean skin, a second click, then Undo and Redo from the keyboard.
+TEST_F(XServerTest, TheBlemishToolRemovesASpotInTwoClicks) {
+  constexpr uint32_t skin = 0xD0A080, blemish = 0xFF00FF;
+  const fs::path photo = Dir / "spot.png";
+  TVxPixelBuffer pixels(PixelFormat24, {0, 0, 300, 300});
+  for (int32_t y = 0; y < 300; ++y)
+    for (int32_t x = 0; x < 300; ++x) {
+      const bool spot = x >= 96 && x < 104 && y >= 146 && y < 154;
+      const uint32_t c = spot ? blemish : skin;
+      uint8_t *p = pixels.PixelAddress(x, y);
+      p[0] = static_cast<uint8_t>(c);
+      p[1] = static_cast<uint8_t>(c >> 8);
+      p[2] = static_cast<uint8_t>(c >> 16);
+    }
+  ASSERT_EQ(SaveImage(pixels, photo, "image/png", {}), TVxImageStatus::Ok);
+  StartEditor({photo.string()});
+  TSpot spot;
+  ASSERT_TRUE(Until(60s, [&] { return (spot = Spot(blemish)).Count >= 16; }));
+  const std::string x = std::to_string(spot.X), y = std::to_string(spot.Y);
+  const std::string cleanX = std::to_string(spot.X + 100);
+  Capture({"xdotool", "mousemove", "--sync", x, y});
+  Capture({"xdotool", "click", "1"});
+  Capture({"xdotool", "mousemove", "--sync", std::to_string(spot.X + 60), y});
+  Capture({"xdotool", "mousemove", "--sync", cleanX, y});
+  // Live: the spot is gone before the second click.
+  EXPECT_TRUE(Until(20s, [&] { return Spot(blemish).Count == 0; })) << "no live patch";
+  Capture({"xdotool", "click", "1"});
+  Capture({"xdotool", "mousemove", "--sync", "5", "5"});
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(Spot(blemish).Count, 0) << "the patch was not kept";
+  Capture({"xdotool", "windowactivate", "--sync", MainWindow()});
+  Capture({"xdotool", "key", "--clearmodifiers", "ctrl+z"});
+  EXPECT_TRUE(Until(20s, [&] { return Spot(blemish).Count >= 16; })) << "undo";
+  Capture({"xdotool", "key", "--clearmodifiers", "ctrl+y"});
+  EXPECT_TRUE(Until(20s, [&] { return Spot(blemish).Count == 0; })) << "redo";
+  // Closing now would ask whether to save the change; the fixture ends the
+  // program instead.
+  EXPECT_TRUE(Editor.Running()) << ReadText(EditorLog());
 }
 
 }  // namespace
