@@ -28,9 +28,15 @@ size_t RowBytes(const TVxPixels &pixels, const TVxRect &rect) {
   return static_cast<size_t>(rect.Width()) * static_cast<size_t>(pixels.BytesPerPixel);
 }
 
-uint64_t BlockBytes(const TVxPixels &pixels) {
-  const uint64_t bytes = uint64_t(static_cast<uint32_t>(pixels.Stride)) * uint64_t(pixels.Height);
+// In 64 bits, so that a copy larger than 4 GiB is counted right everywhere.
+uint64_t BlockBytes(int32_t format, const TVxRect &bounds) {
+  const uint64_t bytes = uint64_t(static_cast<uint32_t>(StrideFor(format, bounds.Width()))) *
+                         uint64_t(static_cast<uint32_t>(bounds.Height()));
   return (bytes + 4095) & ~uint64_t(4095);  // the page allocator's rounding
+}
+
+uint64_t BlockBytes(const TVxPixels &pixels) {
+  return pixels.Bits ? BlockBytes(pixels.Format, pixels.GetBounds()) : 0;
 }
 
 // One zstd frame of rect's rows of src, without row padding, in chunks.
@@ -131,7 +137,7 @@ bool TVxStoredPixels::ExchangeWith(const TVxPixels &image) {
   return Store && Store->Exchange(Id, image);
 }
 
-const TVxPixelBuffer *TVxStoredPixels::Raw() const { return Store ? Store->RawOf(Id) : nullptr; }
+bool TVxStoredPixels::CopyTo(TVxPixelBuffer &out) const { return Store && Store->CopyOut(Id, out); }
 
 // --- Options -----------------------------------------------------------------
 
@@ -188,12 +194,7 @@ void TVxHistoryStore::Keep(TVxPixelBuffer &pixels, TVxStoredPixels &handle) {
   std::unique_lock lock(Lock);
   // Steps may come faster than the worker compresses them; rather than let
   // memory run past the budget, wait for the worker while it can make room.
-  const uint64_t incoming = BlockBytes(pixels);
-  TJob job;
-  Changed.wait(lock, [&] {
-    return Stopping || FUsage.MemoryBytes + incoming <= Options.Budget ||
-           !(Working || FindJob(job));
-  });
+  WaitForRoom(lock, BlockBytes(pixels));
   const uint64_t id = NextId++;
   TEntry &entry = Entries[id];
   entry.Bounds = pixels.GetBounds();
@@ -205,6 +206,14 @@ void TVxHistoryStore::Keep(TVxPixelBuffer &pixels, TVxStoredPixels &handle) {
   handle.Id = id;
   handle.FBounds = entry.Bounds;
   Wake();
+}
+
+void TVxHistoryStore::WaitForRoom(std::unique_lock<std::mutex> &lock, uint64_t incoming) {
+  TJob job;
+  Changed.wait(lock, [&] {
+    return Stopping || FUsage.MemoryBytes + incoming <= Options.Budget ||
+           !(Working || FindJob(job));
+  });
 }
 
 TVxHistoryStore::TEntry *TVxHistoryStore::Claim(std::unique_lock<std::mutex> &lock, uint64_t id) {
@@ -235,12 +244,6 @@ void TVxHistoryStore::Release(uint64_t id) {
   Wake();
 }
 
-const TVxPixelBuffer *TVxHistoryStore::RawOf(uint64_t id) const {
-  std::lock_guard guard(Lock);
-  auto found = Entries.find(id);
-  return found != Entries.end() && found->second.Tier == TTier::Raw ? &found->second.Raw : nullptr;
-}
-
 bool TVxHistoryStore::ReadPacked(const TEntry &entry, TChunks &chunks) const {
   try {
     for (uint64_t done = 0; done < entry.PackedBytes;) {
@@ -258,6 +261,12 @@ bool TVxHistoryStore::ReadPacked(const TEntry &entry, TChunks &chunks) const {
 
 bool TVxHistoryStore::Exchange(uint64_t id, const TVxPixels &image) {
   std::unique_lock lock(Lock);
+  auto found = Entries.find(id);
+  if (found == Entries.end()) return false;
+  // A compressed copy comes back raw: like a new step, it waits for room
+  // when undos come faster than the worker can make it.
+  if (found->second.Tier != TTier::Raw)
+    WaitForRoom(lock, BlockBytes(found->second.Format, found->second.Bounds));
   TEntry *entry = Claim(lock, id);
   if (!entry) return false;
   const TVxRect bounds = entry->Bounds;
@@ -299,6 +308,29 @@ bool TVxHistoryStore::Exchange(uint64_t id, const TVxPixels &image) {
   lock.unlock();
   // The raw copy that the exchange replaced is freed outside the lock.
   raw.Clear();
+  return ok;
+}
+
+bool TVxHistoryStore::CopyOut(uint64_t id, TVxPixelBuffer &out) {
+  out.Clear();
+  std::unique_lock lock(Lock);
+  TEntry *entry = Claim(lock, id);
+  if (!entry) return false;
+  lock.unlock();
+  const TVxRect bounds = entry->Bounds;
+  out.SetFormatAndBounds(entry->Format, bounds);
+  bool ok = out.Bits != nullptr;
+  if (ok && entry->Tier == TTier::Raw) {
+    CopyPixelRows(out, entry->Raw, bounds);
+  } else if (ok) {
+    TChunks spilled;
+    ok = (entry->Tier == TTier::Packed || ReadPacked(*entry, spilled)) &&
+         UnpackRows(entry->Tier == TTier::Packed ? entry->Packed : spilled, out, bounds);
+  }
+  lock.lock();
+  Finish(*entry);
+  lock.unlock();
+  if (!ok) out.Clear();
   return ok;
 }
 

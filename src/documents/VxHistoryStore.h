@@ -44,9 +44,10 @@ class TVxStoredPixels {
   // store then holds what the image showed. False, with nothing changed, when
   // the stored copy cannot be brought back (memory refused, unreadable file).
   bool ExchangeWith(const TVxPixels &image);
-  // The raw copy, while the store holds one; null when compressed or spilled.
-  // Only for looking at: the worker may compress it at any moment after.
-  const TVxPixelBuffer *Raw() const;
+  // A copy of the stored pixels into out (sized to them), for steps that
+  // restore whole buffers rather than exchange them (crop, resize). False,
+  // with out empty, when memory or the spill file refuses.
+  bool CopyTo(TVxPixelBuffer &out) const;
 
  private:
   friend class TVxHistoryStore;
@@ -128,11 +129,15 @@ class TVxHistoryStore : public std::enable_shared_from_this<TVxHistoryStore> {
   void Start();
   void Release(uint64_t id);
   bool Exchange(uint64_t id, const TVxPixels &image);
-  const TVxPixelBuffer *RawOf(uint64_t id) const;
+  bool CopyOut(uint64_t id, TVxPixelBuffer &out);
 
   // Under Lock.
   bool FindJob(TJob &job) const;
   void Account(const TEntry &entry, int sign);
+  // Waits while the copies hold more than the budget allows with incoming
+  // more bytes and the worker can still make room.
+  void WaitForRoom(std::unique_lock<std::mutex> &lock, uint64_t incoming);
+  // Waits until nobody else works on the entry, then marks it as ours.
   TEntry *Claim(std::unique_lock<std::mutex> &lock, uint64_t id);
   void Finish(TEntry &entry);
   void Wake();

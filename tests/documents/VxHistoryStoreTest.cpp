@@ -230,6 +230,40 @@ TEST_F(HistoryStoreTest, PushingAfterUndoFreesTheSpilledBytesOfTheRedoSteps) {
   EXPECT_LT(doc.Store->Usage().SpilledBytes, spilled);
 }
 
+// Steps that restore whole buffers (crop, resize) read their copy back
+// whole, whether it is raw, compressed or spilled; refused memory gives an
+// empty buffer and false, never a partial one.
+TEST_F(HistoryStoreTest, ACopyReadsBackExactlyFromEveryTier) {
+  TVxPixelBuffer original(PixelFormat24, {3, 4, 203, 154});
+  testsupport::FillPattern(original, 8);
+  const TBytes expected = PixelBytes(original);
+  struct TCase {
+    uint64_t Budget;
+    bool Spills;
+    int32_t TVxHistoryStore::TUsage::*Tier;
+  };
+  const TCase cases[] = {{uint64_t(1) << 30, true, &TVxHistoryStore::TUsage::Raw},
+                         {16, false, &TVxHistoryStore::TUsage::Packed},
+                         {16, true, &TVxHistoryStore::TUsage::Spilled}};
+  for (const TCase &c : cases) {
+    const uint64_t budget = c.Budget;
+    auto store = TVxHistoryStore::Create({budget, c.Spills ? Dir.Path() : std::filesystem::path()});
+    TVxPixelBuffer copy(PixelFormat24, original.GetBounds());
+    copy.Assign(original);
+    TVxStoredPixels kept;
+    store->Keep(copy, kept);
+    store->WaitUntilSettled();
+    EXPECT_EQ(store->Usage().*c.Tier, 1) << budget;
+    TVxPixelBuffer out;
+    ASSERT_TRUE(kept.CopyTo(out)) << budget;
+    EXPECT_EQ(out.GetBounds(), original.GetBounds());
+    EXPECT_EQ(PixelBytes(out), expected) << budget;
+    platform::FailNextPageAllocations(1);
+    EXPECT_FALSE(kept.CopyTo(out));
+    EXPECT_EQ(out.Bits, nullptr);
+  }
+}
+
 // The file is the owner's alone and goes with the document; before that, it
 // survives a sweep, while the file of a killed run does not.
 TEST_F(HistoryStoreTest, TheSpillFileIsPrivateAndRemovedWithItsDocumentOrAfterACrash) {
