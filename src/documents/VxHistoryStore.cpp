@@ -14,8 +14,10 @@ namespace {
 
 using TChunks = std::vector<std::vector<uint8_t>>;
 
-// Fast rather than small: the worker has to keep up with whole-image steps.
-constexpr int CompressionLevel = 1;
+// Fast rather than small: the worker has to keep up with whole-image steps,
+// and an undo with the decompression. On photographs this level packs
+// about 1.25 : 1 at three times the speed of level 1, which packs 1.36 : 1.
+constexpr int CompressionLevel = -3;
 constexpr size_t ChunkSize = size_t(4) << 20;
 constexpr uint64_t MaxBudget = uint64_t(2) << 30;
 constexpr uint64_t MaxRecentBytes = uint64_t(64) << 20;
@@ -209,11 +211,16 @@ void TVxHistoryStore::Keep(TVxPixelBuffer &pixels, TVxStoredPixels &handle) {
 }
 
 void TVxHistoryStore::WaitForRoom(std::unique_lock<std::mutex> &lock, uint64_t incoming) {
+  // While the bytes wait, the worker counts them as held already, so that
+  // it spills enough to make room for them.
+  Incoming = incoming;
+  Wake();
   TJob job;
   Changed.wait(lock, [&] {
     return Stopping || FUsage.MemoryBytes + incoming <= Options.Budget ||
            !(Working || FindJob(job));
   });
+  Incoming = 0;
 }
 
 TVxHistoryStore::TEntry *TVxHistoryStore::Claim(std::unique_lock<std::mutex> &lock, uint64_t id) {
@@ -381,7 +388,7 @@ void TVxHistoryStore::Account(const TEntry &entry, int sign) {
 // --- The worker ----------------------------------------------------------------
 
 bool TVxHistoryStore::FindJob(TJob &job) const {
-  const bool over = FUsage.MemoryBytes > Options.Budget;
+  const bool over = FUsage.MemoryBytes + Incoming > Options.Budget;
   const TEntry *oldestRaw = nullptr;
   const TEntry *oldestPacked = nullptr;
   uint64_t oldestRawId = 0, oldestPackedId = 0, newestRawStamp = 0;
