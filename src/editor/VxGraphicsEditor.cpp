@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <variant>
 
@@ -207,7 +208,7 @@ void TVxGraphicsEditor::LoadSettings(TVxSDFReader &reader) {
     if (reader.ReadInteger(1, quality) && quality >= 0 && quality <= 100)
       FFormats.JPEGQuality = quality;
     int32_t budget = 0;
-    if (reader.ReadInteger(3, budget) && budget > 0) HistoryBudgetMiB = budget;
+    if (reader.ReadInteger(3, budget)) HistoryBudgetMiB = std::max(budget, 0);
     reader.CloseNode();
   }
   ApplyHistoryBudget();
