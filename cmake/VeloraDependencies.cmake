@@ -9,6 +9,7 @@ find_package(TIFF REQUIRED)
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 pkg_check_modules(EXIV2 REQUIRED IMPORTED_TARGET exiv2)
 pkg_check_modules(SANE REQUIRED IMPORTED_TARGET sane-backends)
+pkg_check_modules(ZSTD REQUIRED IMPORTED_TARGET libzstd)
 find_package(GTest REQUIRED)
 
 if(VELORA_BUILD_GUI)

@@ -12,16 +12,20 @@ bool TVxCommandHistoryList::Push(std::unique_ptr<TVxCommandState> state) {
   return true;
 }
 
-void TVxCommandHistoryList::Undo() {
-  if (!CanUndo()) return;
+bool TVxCommandHistoryList::Undo() {
+  if (!CanUndo()) return false;
+  // The position moves first, as the state may look at it while it undoes.
   --Position;
-  States[static_cast<size_t>(Position)]->Undo();
+  if (States[static_cast<size_t>(Position)]->TryUndo()) return true;
+  ++Position;
+  return false;
 }
 
-void TVxCommandHistoryList::Redo() {
-  if (!CanRedo()) return;
-  States[static_cast<size_t>(Position)]->Redo();
+bool TVxCommandHistoryList::Redo() {
+  if (!CanRedo()) return false;
+  if (!States[static_cast<size_t>(Position)]->TryRedo()) return false;
   ++Position;
+  return true;
 }
 
 TVxCommandState *TVxCommandHistoryList::LastDone() const {

@@ -17,6 +17,17 @@ class TVxCommandState {
   // ran out while it took its copies). Such a step would undo to the wrong
   // image, so the history never takes it.
   virtual bool IsComplete() const { return true; }
+  // Undo and Redo for states that can fail, such as one whose pixels must
+  // first be brought back from the disk: false when nothing was changed.
+  // The history moves only over a step that succeeded.
+  virtual bool TryUndo() {
+    Undo();
+    return true;
+  }
+  virtual bool TryRedo() {
+    Redo();
+    return true;
+  }
 };
 
 class TVxCommandHistoryList {
@@ -29,8 +40,10 @@ class TVxCommandHistoryList {
   bool Push(std::unique_ptr<TVxCommandState> state);
   bool CanUndo() const { return Position > 0; }
   bool CanRedo() const { return Position < Count(); }
-  void Undo();
-  void Redo();
+  // False when there was nothing to undo or the state failed (TryUndo):
+  // then the position stays where it was.
+  bool Undo();
+  bool Redo();
   // The state at Position - 1, or null.
   TVxCommandState *LastDone() const;
   // The state at Position, or null.

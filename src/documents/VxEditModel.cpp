@@ -22,6 +22,11 @@ bool SameSurface(const TVxPixels &a, const TVxPixels &b) {
 
 // --- Edit protocol -----------------------------------------------------------
 
+TVxHistoryStore &TVxEditModel::HistoryStore() {
+  if (!FStore) FStore = TVxHistoryStore::Create();
+  return *FStore;
+}
+
 void TVxEditModel::BeginEdit(IVxEditOwner *owner) {
   if (EditActive) EndEdit(true);
   FChangedRect = {};

@@ -10,6 +10,7 @@
 
 #include "base/VxTypes.h"
 #include "documents/VxCommandHistory.h"
+#include "documents/VxHistoryStore.h"
 #include "imaging/VxBitmap.h"
 #include "imaging/VxPixels.h"
 
@@ -62,6 +63,13 @@ class TVxEditModel {
   TVxPixelBuffer Backup;
 
   TVxCommandHistoryList &History() const { return FHistory; }
+  // Where the undo steps keep their pixels; made with the program's defaults
+  // on first use. The steps hold it too, so it lives as long as they do.
+  TVxHistoryStore &HistoryStore();
+  // Before the first step: a store of other options (tests, measurements).
+  void SetHistoryStore(std::shared_ptr<TVxHistoryStore> store) { FStore = std::move(store); }
+  // True once after the store could not write to the disk (see TakeSpillFailure).
+  bool TakeSpillFailure() { return FStore && FStore->TakeSpillFailure(); }
   // Null: nobody listens.
   void SetEvents(IVxEditModelEvents *events) { Events = events; }
 
@@ -131,6 +139,7 @@ class TVxEditModel {
   bool BackupMatchesImage() const;
 
   TVxCommandHistoryList &FHistory;
+  std::shared_ptr<TVxHistoryStore> FStore;
   IVxEditModelEvents *Events = nullptr;
   bool EditActive = false;
   IVxEditOwner *FEditOwner = nullptr;

@@ -507,17 +507,30 @@ void TVxEditor::RedoClick() {
   DemoWords().Record(Recorder, {}, "Redo");
 }
 
+template <class F>
+bool TVxEditor::Moved(const TVxCommandHistoryList *history, F &&step) {
+  const int32_t position = history ? history->GetPosition() : 0;
+  step();
+  return history && history->GetPosition() != position;
+}
+
 void TVxEditor::UndoAllClick() {
   if (!CanUndo()) return;
   TVxCommandHistoryList *history = GetCommandHistory();
   // Bounded: an override of Undo that cannot step must not hang the program.
-  for (int32_t steps = history ? history->Count() : 0; steps > 0 && CanUndo(); --steps) Undo();
-  if (TVxDocument *current = CurrentDocument()) current->SetSaved(true);
+  // A step that could not be undone ends the run, and the document counts
+  // as saved only when everything was undone: anything else would let a
+  // close go by without the save question.
+  for (int32_t steps = history ? history->Count() : 0; steps > 0 && CanUndo(); --steps)
+    if (!Moved(history, [this] { Undo(); })) break;
+  if (!CanUndo())
+    if (TVxDocument *current = CurrentDocument()) current->SetSaved(true);
 }
 
 void TVxEditor::RedoAllClick() {
   TVxCommandHistoryList *history = GetCommandHistory();
-  for (int32_t steps = history ? history->Count() : 0; steps > 0 && CanRedo(); --steps) Redo();
+  for (int32_t steps = history ? history->Count() : 0; steps > 0 && CanRedo(); --steps)
+    if (!Moved(history, [this] { Redo(); })) break;
 }
 
 void TVxEditor::ShowImageSize(int32_t, int32_t) {}

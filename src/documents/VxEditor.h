@@ -250,6 +250,9 @@ class TVxEditor : public TVxModuleWithControls {
   void CreateCommands();
   void RecentFileClick(QAction *item);
   void ShowView(QWidget *view);
+  // Runs step; true when it moved the history's position.
+  template <class F>
+  static bool Moved(const TVxCommandHistoryList *history, F &&step);
 
   bool PluginMode = false;
   bool MultiDocument = false;

@@ -14,13 +14,6 @@ bool TakeCopy(TVxPixelBuffer &copy, const TVxPixels *src, const TVxRect &rect) {
   return true;
 }
 
-// The part of src that overlaps dst, at the same absolute coordinates.
-void CopyOverlap(const TVxPixels &dst, const TVxPixels &src) {
-  if (!dst.Bits || !src.Bits || dst.Format != src.Format) return;
-  const TVxRect overlap = IntersectRect(dst.GetBounds(), src.GetBounds());
-  if (!overlap.IsEmpty()) CopyPixelRows(dst, src, overlap);
-}
-
 }  // namespace
 
 // --- TVxCustomGraphicsCommandState -------------------------------------------
@@ -49,31 +42,34 @@ void TVxGraphicsCommandState::Create(IVxEditOwner *tool, const TVxRect &rect, TV
   if (!model) return;
   // Only the part inside the image can change, so only that part is kept.
   const TVxRect inside = IntersectRect(rect, model->WorkingArea());
-  Kept = TakeCopy(Before, &model->Backup, inside) && TakeCopy(After, model->ImagePixels(), inside);
-  if (!Kept) {
-    // Half a step is no step: give the memory back at once.
-    Before.Clear();
-    After.Clear();
-    return;
-  }
+  Before.Bounds = After.Bounds = inside;
+  TVxPixelBuffer copy;
+  if (!TakeCopy(copy, &model->Backup, inside)) return;
+  if (copy.Bits) model->HistoryStore().Keep(copy, Pixels);
+  Kept = true;
   model->NotifyModified();
 }
 
-void TVxGraphicsCommandState::Undo() {
-  if (TVxPixels *image = Model ? Model->ImagePixels() : nullptr) {
-    CopyOverlap(*image, Before);
-    Model->NotifyImageRectChanged(Before.GetBounds());
-    Model->Backup.Assign(*image);
+bool TVxGraphicsCommandState::Exchange() {
+  TVxPixels *image = Model ? Model->ImagePixels() : nullptr;
+  if (!image) return true;
+  if (Pixels) {
+    if (!Pixels.ExchangeWith(*image)) return false;
+    Model->NotifyImageRectChanged(Pixels.Bounds());
   }
-  TVxCustomGraphicsCommandState::Undo();
+  Model->Backup.Assign(*image);
+  return true;
 }
 
-void TVxGraphicsCommandState::Redo() {
-  if (TVxPixels *image = Model ? Model->ImagePixels() : nullptr) {
-    CopyOverlap(*image, After);
-    Model->NotifyImageRectChanged(After.GetBounds());
-    Model->Backup.Assign(*image);
-    Model->NotifyModified();
-  }
+bool TVxGraphicsCommandState::TryUndo() {
+  if (!Exchange()) return false;
+  TVxCustomGraphicsCommandState::Undo();
+  return true;
+}
+
+bool TVxGraphicsCommandState::TryRedo() {
+  if (!Exchange()) return false;
+  if (Model && Model->ImagePixels()) Model->NotifyModified();
   TVxCustomGraphicsCommandState::Redo();
+  return true;
 }

@@ -7,6 +7,7 @@
 #include "base/VxTypes.h"
 #include "documents/VxCommandHistory.h"
 #include "documents/VxEditModel.h"
+#include "documents/VxHistoryStore.h"
 #include "imaging/VxPixels.h"
 
 // An undo step of an image change. States are made in two steps: construct,
@@ -32,19 +33,35 @@ std::unique_ptr<TState> NewCommandState(IVxEditOwner *tool, const TVxRect &rect,
   return state;
 }
 
-// The pixels of one rectangle before (from the backup) and after (from the
-// image) a retouching change; only the part inside the image is kept.
+// A retouching change over one rectangle; only the part inside the image is
+// kept. Undo and redo run in order, so while the step is done the image shows
+// its after pixels and while it is undone its before pixels: the step needs
+// to keep only the side the image does not show, and undo and redo exchange
+// it with the image. That one copy lives in the model's history store, which
+// compresses or spills it when it grows old.
 class TVxGraphicsCommandState : public TVxCustomGraphicsCommandState {
  public:
   void Create(IVxEditOwner *tool, const TVxRect &rect, TVxEditModel *model) override;
-  void Undo() override;
-  void Redo() override;
-  // False when either copy could not be taken.
+  void Undo() override { TryUndo(); }
+  void Redo() override { TryRedo(); }
+  // False, with the image unchanged, when the kept copy could not be brought
+  // back (memory for it refused, its spill file unreadable).
+  bool TryUndo() override;
+  bool TryRedo() override;
+  // False when the copy could not be taken.
   bool IsComplete() const override { return Kept; }
 
-  TVxPixelBuffer Before;
-  TVxPixelBuffer After;
+  // The rectangle each side covers: the part of Rect inside the image.
+  struct TSide {
+    TVxRect Bounds;
+    TVxRect GetBounds() const { return Bounds; }
+  };
+  TSide Before;
+  TSide After;
+  // The side the image does not show now.
+  TVxStoredPixels Pixels;
 
  private:
+  bool Exchange();
   bool Kept = false;
 };

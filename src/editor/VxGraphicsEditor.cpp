@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <variant>
 
@@ -22,6 +23,7 @@
 #include "framework/VxMainForm.h"
 #include "framework/VxProgressMeter.h"
 #include "framework/VxText.h"
+#include "platform/SpillFile.h"
 #include "services/VxDialogs.h"
 #include "tools/VxGraphicsTool.h"
 #include "tools/VxScrollTool.h"
@@ -201,11 +203,24 @@ void TVxGraphicsEditor::Localize() {
 
 void TVxGraphicsEditor::LoadSettings(TVxSDFReader &reader) {
   TVxEditor::LoadSettings(reader);
-  if (!reader.OpenSection(1, SettingsGuid)) return;
-  int32_t quality = FFormats.JPEGQuality;
-  if (reader.ReadInteger(1, quality) && quality >= 0 && quality <= 100)
-    FFormats.JPEGQuality = quality;
-  reader.CloseNode();
+  if (reader.OpenSection(1, SettingsGuid)) {
+    int32_t quality = FFormats.JPEGQuality;
+    if (reader.ReadInteger(1, quality) && quality >= 0 && quality <= 100)
+      FFormats.JPEGQuality = quality;
+    int32_t budget = 0;
+    if (reader.ReadInteger(3, budget)) HistoryBudgetMiB = std::max(budget, 0);
+    reader.CloseNode();
+  }
+  ApplyHistoryBudget();
+}
+
+void TVxGraphicsEditor::ApplyHistoryBudget() {
+  TVxHistoryStore::TOptions options = TVxHistoryStore::Defaults();
+  options.Budget =
+      HistoryBudgetMiB > 0 ? uint64_t(HistoryBudgetMiB) << 20 : TVxHistoryStore::DefaultBudget();
+  TVxHistoryStore::SetDefaults(options);
+  // Spill files of a run that was killed; those of running copies stay.
+  if (!options.SpillFolder.empty()) platform::SpillFile::RemoveStale(options.SpillFolder);
 }
 
 void TVxGraphicsEditor::SaveSettings(TVxSDFWriter &writer) {
@@ -215,11 +230,14 @@ void TVxGraphicsEditor::SaveSettings(TVxSDFWriter &writer) {
   // Item 2 is a flag the program never used; written as 0 so that the
   // section keeps the items other versions expect.
   writer.WriteInteger(2, 0);
+  // The undo history's memory budget in MiB; 0: a quarter of the memory.
+  writer.WriteInteger(3, HistoryBudgetMiB);
   writer.EndNode();
 }
 
 void TVxGraphicsEditor::UpdateControls() {
   TVxEditor::UpdateControls();
+  TellOfSpillFailure();
   if (!ZoomInMenuItem) return;
   const bool open = SaveAsMenuItem->isEnabled();
   for (QAction *item : {ZoomInMenuItem, ZoomOutMenuItem, ActualSizeMenuItem, ScaleToBestFitMenuItem,
@@ -227,6 +245,15 @@ void TVxGraphicsEditor::UpdateControls() {
     item->setEnabled(open);
   PrevImageButton->setEnabled(FFolder.CanGoPrevious());
   NextImageButton->setEnabled(FFolder.CanGoNext());
+}
+
+void TVxGraphicsEditor::TellOfSpillFailure() {
+  // The history's worker found the disk full some time ago; idle time is the
+  // first moment the user can be told without interrupting an edit.
+  TVxGraphicsDocument *document = CurrentGraphicsDocument();
+  if (!document || !document->Model().TakeSpillFailure()) return;
+  if (TVxApplication *application = Application())
+    application->MessageBox(Text(5750), MbIconWarning);
 }
 
 TVxGraphicsDocument *TVxGraphicsEditor::CurrentGraphicsDocument() const {
@@ -533,9 +560,16 @@ void TVxGraphicsEditor::Step(F &&step, bool (TVxGraphicsEditor::*canStep)()) {
   do {
     RepeatStep = false;
     TVxGraphicsTool *tool = FCurrentTool.data();
+    const int32_t position = document->History().GetPosition();
     SelectTool(nullptr);
     step(*document);
     SelectTool(tool);
+    if (document->History().GetPosition() == position) {
+      // The step's pixels could not be brought back; nothing changed.
+      if (TVxApplication *application = Application())
+        application->MessageBox(Text(5751), MbIconWarning);
+      return;
+    }
   } while (RepeatStep && --steps > 0 && (this->*canStep)());
 }
 

@@ -180,6 +180,11 @@ class TVxGraphicsEditor : public TVxEditor,
   // so, when the file could not be written.
   bool HandBack(TVxDocument &doc);
   bool eventFilter(QObject *watched, QEvent *event) override;
+  // Makes the budget the default of new documents' undo histories, and
+  // sweeps the spill folder of files left by a run that was killed.
+  void ApplyHistoryBudget();
+  // Once per document: its history could not be written to the disk.
+  void TellOfSpillFailure();
 
   TVxGraphicsFormats FFormats;
   TVxFolderBrowser FFolder;
@@ -189,6 +194,8 @@ class TVxGraphicsEditor : public TVxEditor,
   QPointer<TVxGraphicsTool> FPreviousTool;
   // The view was attached before it had its final size: fit it once it has.
   bool FitPending = false;
+  // The undo history's memory budget from the settings; 0: the default.
+  int32_t HistoryBudgetMiB = 0;
 };
 
 // The application's image editor, or null.

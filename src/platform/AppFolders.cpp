@@ -37,6 +37,12 @@ std::optional<std::filesystem::path> UserAppDataFolder() {
   return std::nullopt;
 }
 
+std::optional<std::filesystem::path> UserCacheFolder() {
+  if (auto cache = AbsoluteFromEnvironment("XDG_CACHE_HOME")) return cache;
+  if (auto home = HomeFolder()) return *home / ".cache";
+  return std::nullopt;
+}
+
 std::filesystem::path ConfigFileFor(const std::filesystem::path &program,
                                     const std::optional<std::filesystem::path> &appData) {
   if (!appData) return std::filesystem::path(program).replace_extension(".cfg");

@@ -11,6 +11,10 @@ namespace platform {
 // home can be found. The folder is not created.
 std::optional<std::filesystem::path> UserAppDataFolder();
 
+// The per-user cache folder: $XDG_CACHE_HOME, else ~/.cache. Relative values
+// are ignored. Nothing when no home can be found. The folder is not created.
+std::optional<std::filesystem::path> UserCacheFolder();
+
 // <appdata>/<name>/<name>.cfg, where <name> is the program's file name without
 // extension; beside the program with the extension ".cfg" when there is no
 // application-data folder.

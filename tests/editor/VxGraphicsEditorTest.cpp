@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QScreen>
 #include <QTest>
 #include <QToolBar>
+
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -14,6 +17,7 @@
 #include "../tools/ToolFixture.h"
 #include "demo/VxDemoLine.h"
 #include "framework/VxMainForm.h"
+#include "platform/SpillFile.h"
 #include "platform/WriteFault.h"
 #include "plugin/ExchangeFile.h"
 #include "services/VxDialogs.h"
@@ -485,6 +489,46 @@ TEST_F(GraphicsEditorTest, SettingsKeepTheJpegQuality) {
   int32_t unused = -1;
   EXPECT_TRUE(again.ReadInteger(2, unused));
   EXPECT_EQ(unused, 0);
+}
+
+// Item 3 of the section is the undo history's budget in MiB, 0 or missing
+// for the default; loading the settings also sweeps the spill folder of the
+// files a killed run left, and only those.
+TEST_F(GraphicsEditorTest, SettingsSetTheHistoryBudgetAndStaleSpillFilesAreSwept) {
+  const TVxHistoryStore::TOptions saved = TVxHistoryStore::Defaults();
+  const fs::path spill = Dir / "spill";
+  TVxHistoryStore::SetDefaults({saved.Budget, spill});
+  std::error_code error;
+  auto live = platform::SpillFile::Create(spill, error);
+  ASSERT_TRUE(live) << error.message();
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    auto file = platform::SpillFile::Create(spill, error);
+    raise(SIGKILL);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+
+  for (int32_t megabytes : {300, 0}) {
+    TVxMemoryStream stream;
+    {
+      TVxSDFWriter writer(&stream, false);
+      writer.BeginSection(1, TVxGraphicsEditor::SettingsGuid);
+      writer.WriteInteger(3, megabytes);
+      writer.EndNode();
+    }
+    stream.Seek(0, TVxSeekOrigin::Begin);
+    TVxSDFReader reader(&stream, false);
+    Editor->LoadSettings(reader);
+    EXPECT_EQ(TVxHistoryStore::Defaults().Budget,
+              megabytes ? uint64_t(megabytes) << 20 : TVxHistoryStore::DefaultBudget());
+    EXPECT_EQ(TVxHistoryStore::Defaults().SpillFolder, spill);
+  }
+  std::vector<fs::path> left;
+  for (const auto &item : fs::directory_iterator(spill)) left.push_back(item.path());
+  EXPECT_EQ(left, std::vector<fs::path>{live->Path()});
+  TVxHistoryStore::SetDefaults(saved);
 }
 
 // A demonstration opens its pictures from the demo folder, sized as recorded,

@@ -7,6 +7,7 @@
 
 #include "ToolFixture.h"
 #include "platform/PageAllocator.h"
+#include "platform/WriteFault.h"
 #include "settings/VxLocalizer.h"
 #include "support/FakeRecorder.h"
 #include "views/VxGraphicsView.h"
@@ -34,8 +35,16 @@ class GraphicsToolTest : public tooltest::ToolTest {
   }
   void TearDown() override {
     platform::FailNextPageAllocations(0);
+    platform::SetWriteFault(0);
+    TVxHistoryStore::SetDefaults(SavedDefaults);
     ToolTest::TearDown();
   }
+  // Histories made from now on keep at most budget bytes in memory and spill
+  // into the test's folder.
+  void UseHistoryBudget(uint64_t budget) { TVxHistoryStore::SetDefaults({budget, Spill.Path()}); }
+  void RunRandomSession(bool settle);
+  TVxHistoryStore::TOptions SavedDefaults = TVxHistoryStore::Defaults();
+  testsupport::TempDir Spill;
   TLogTool *A = nullptr;
   TLogTool *B = nullptr;
 };
@@ -114,8 +123,10 @@ TEST_F(GraphicsToolTest, AStepOverTheImagesEdgeKeepsOnlyTheInside) {
 }
 
 // Random edits by two tools, undos and redos through the editor, and new
-// edits after undos, checked against full copies of the image.
-TEST_F(GraphicsToolTest, RandomEditUndoRedoSequencesMatchFullCopies) {
+// edits after undos, checked against full copies of the image. With settle,
+// the history's worker catches up now and then, so that undo and redo meet
+// steps that were compressed or spilled.
+void GraphicsToolTest::RunRandomSession(bool settle) {
   ASSERT_TRUE(Document()->Crop({0, 0, 40, 30}));
   std::mt19937 random(20240611);
   std::vector<std::vector<uint8_t>> model{PixelsOf(*Document()->ImagePixels())};
@@ -159,11 +170,36 @@ TEST_F(GraphicsToolTest, RandomEditUndoRedoSequencesMatchFullCopies) {
       if (position + 1 < model.size()) ++position;
       Editor->RedoClick();
     }
+    if (settle && pick(0, 3) == 0) Document()->Model().HistoryStore().WaitUntilSettled();
     ASSERT_EQ(Document()->History().GetPosition(), static_cast<int32_t>(position)) << step;
     ASSERT_EQ(Document()->History().Count() + 1, static_cast<int32_t>(model.size())) << step;
     ASSERT_EQ(PixelsOf(*Document()->ImagePixels()), model[position]) << step;
     ASSERT_EQ(PixelsOf(Document()->Backup), model[position]) << step;
   }
+}
+
+TEST_F(GraphicsToolTest, RandomEditUndoRedoSequencesMatchFullCopies) { RunRandomSession(false); }
+
+// A budget of a few compressed steps: nearly every step is spilled, and the
+// user hears nothing of it.
+TEST_F(GraphicsToolTest, RandomSequencesStayExactWhenMostStepsAreSpilled) {
+  UseHistoryBudget(1024);
+  RunRandomSession(true);
+  EXPECT_GT(Document()->Model().HistoryStore().Usage().Spilled, 0);
+  Idle();
+  EXPECT_TRUE(Messages.isEmpty());
+}
+
+// The disk refuses every spill: steps stay in memory, the session stays
+// exact, and the user is told once.
+TEST_F(GraphicsToolTest, RandomSequencesStayExactOnAFullDiskAndTheUserIsToldOnce) {
+  UseHistoryBudget(1024);
+  platform::SetWriteFault(ENOSPC);
+  RunRandomSession(true);
+  EXPECT_EQ(Document()->Model().HistoryStore().Usage().Spilled, 0);
+  Idle();
+  Idle();
+  EXPECT_EQ(Messages, QStringList{QString::fromStdU16String(LocalizedString(5750))});
 }
 
 // Memory for the step runs out at the commit: the change is cancelled, the
@@ -185,6 +221,34 @@ TEST_F(GraphicsToolTest, AStepThatCannotBeKeptIsCancelledAndTheUserIsTold) {
   EXPECT_TRUE(Document()->IsSaved());
   EXPECT_EQ(Document()->History().Count(), 1);
   EXPECT_TRUE(Editor->CanRedo());
+}
+
+// A spilled step cannot be brought back because memory is refused: Undo and
+// Undo All change nothing, say so once, and leave the document unsaved, so
+// a close still asks before the work goes.
+TEST_F(GraphicsToolTest, AnUndoThatCannotBringItsStepBackChangesNothingAndSaysSo) {
+  UseHistoryBudget(16);
+  A->Paint({0, 0, 30, 30}, 1);
+  A->EndEdit();
+  A->Paint({5, 5, 40, 40}, 2);
+  A->EndEdit();
+  Document()->Model().HistoryStore().WaitUntilSettled();
+  const std::vector<uint8_t> after = PixelsOf(*Document()->ImagePixels());
+  for (auto click : {&TVxGraphicsEditor::UndoClick, &TVxGraphicsEditor::UndoAllClick}) {
+    Messages.clear();
+    platform::FailNextPageAllocations(1000);
+    (Editor->*click)();
+    platform::FailNextPageAllocations(0);
+    EXPECT_EQ(Messages, QStringList{QString::fromStdU16String(LocalizedString(5751))});
+    EXPECT_EQ(Document()->History().GetPosition(), 2);
+    EXPECT_EQ(PixelsOf(*Document()->ImagePixels()), after);
+    EXPECT_FALSE(Document()->IsSaved());
+  }
+  Messages.clear();
+  Editor->UndoAllClick();
+  EXPECT_TRUE(Messages.isEmpty());
+  EXPECT_EQ(Document()->History().GetPosition(), 0);
+  EXPECT_TRUE(Document()->IsSaved());
 }
 
 // A document closed, replaced or browsed away from while a tool holds an
