@@ -42,8 +42,11 @@ TBorderArea8::TBorderArea8(int32_t left, int32_t top, int32_t width, int32_t hei
 
 void TBorderArea8::Add(int32_t x, int32_t y) {
   if (Places.size() == Places.capacity()) {
-    Places.reserve(Places.size() + CapacityStep);
-    Info.reserve(Info.size() + CapacityStep);
+    // At least a step, and in proportion beyond: a 100 x 100 area would
+    // otherwise be copied twenty times over while it fills.
+    const size_t grown = Places.size() + std::max<size_t>(CapacityStep, Places.size() / 2);
+    Places.reserve(grown);
+    Info.reserve(grown);
   }
   TPlace8 place;
   for (int32_t r = 0; r < 8; ++r) {

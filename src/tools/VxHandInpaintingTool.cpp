@@ -383,10 +383,6 @@ void TVxHandInpaintingTool::AbortInteraction() {
   TVxGraphicsTool::AbortInteraction();
 }
 
-void TVxHandInpaintingTool::SetToolVisible(bool visible) {
-  TVxGraphicsTool::SetToolVisible(visible);
-}
-
 void TVxHandInpaintingTool::ActivateTool() {
   TVxGraphicsTool::ActivateTool();
   if (Frame) Frame->raise();

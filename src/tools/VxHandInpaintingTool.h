@@ -72,7 +72,6 @@ class TVxHandInpaintingTool : public TVxGraphicsTool {
   void DocumentOpened(TVxGraphicsDocument *document) override;
   void DocumentClosing(TVxGraphicsDocument *document) override;
   void AbortInteraction() override;
-  void SetToolVisible(bool visible) override;
   void ActivateTool() override;
 
   void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
