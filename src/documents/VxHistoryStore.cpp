@@ -214,6 +214,7 @@ void TVxHistoryStore::WaitForRoom(std::unique_lock<std::mutex> &lock, uint64_t i
   // While the bytes wait, the worker counts them as held already, so that
   // it spills enough to make room for them.
   Incoming = incoming;
+  Largest = std::max(Largest, incoming);
   Wake();
   TJob job;
   Changed.wait(lock, [&] {
@@ -388,7 +389,11 @@ void TVxHistoryStore::Account(const TEntry &entry, int sign) {
 // --- The worker ----------------------------------------------------------------
 
 bool TVxHistoryStore::FindJob(TJob &job) const {
-  const bool over = FUsage.MemoryBytes + Incoming > Options.Budget;
+  // The worker aims below the budget by the largest copy it has seen (up to
+  // a quarter of the budget), so that the next step, or an undo that brings
+  // a spilled copy back, finds room at once instead of waiting for a spill.
+  const uint64_t target = Options.Budget - std::min(Options.Budget / 4, Largest);
+  const bool over = FUsage.MemoryBytes + Incoming > target;
   const TEntry *oldestRaw = nullptr;
   const TEntry *oldestPacked = nullptr;
   uint64_t oldestRawId = 0, oldestPackedId = 0, newestRawStamp = 0;
@@ -404,15 +409,19 @@ bool TVxHistoryStore::FindJob(TJob &job) const {
       oldestPackedId = id;
     }
   }
-  // The newest copy stays raw while the budget allows: it is the one an
-  // undo wants next, and an undo of a raw copy needs no memory at all.
-  if (oldestRaw &&
-      (over || (FUsage.RawBytes > RecentBytes && oldestRaw->Stamp != newestRawStamp))) {
+  // The newest copy stays raw as long as anything else can make room: it is
+  // the one an undo wants next, and an undo of a raw copy needs no memory.
+  const bool newest = oldestRaw && oldestRaw->Stamp == newestRawStamp;
+  if (oldestRaw && !newest && (over || FUsage.RawBytes > RecentBytes)) {
     job = {oldestRawId, false};
     return true;
   }
   if (over && oldestPacked && !Options.SpillFolder.empty() && !FileFailed) {
     job = {oldestPackedId, true};
+    return true;
+  }
+  if (oldestRaw && over) {
+    job = {oldestRawId, false};
     return true;
   }
   return false;

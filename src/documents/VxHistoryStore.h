@@ -156,6 +156,7 @@ class TVxHistoryStore : public std::enable_shared_from_this<TVxHistoryStore> {
   uint64_t Clock = 0;
   TUsage FUsage;
   uint64_t Incoming = 0;  // bytes a caller waits to add
+  uint64_t Largest = 0;   // the largest copy added so far
   std::unique_ptr<platform::SpillFile> File;
   bool FileFailed = false;
   bool SpillFailed = false;
