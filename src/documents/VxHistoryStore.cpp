@@ -90,26 +90,23 @@ bool PackRows(ZSTD_CCtx *context, const TVxPixels &src, const TVxRect &rect, TCh
   return true;
 }
 
-// Decompresses the frame in chunks into rect of dst; false when the frame
-// does not hold exactly rect's pixels.
-bool UnpackRows(const TChunks &chunks, const TVxPixels &dst, const TVxRect &rect) {
+// Decompresses one frame, fed by next (which points in at the next piece
+// and answers false when there is none), into rect of dst; false when the
+// frame does not hold exactly rect's pixels.
+template <class Next>
+bool UnpackRows(Next &&next, const TVxPixels &dst, const TVxRect &rect) {
   ZSTD_DCtx *context = ZSTD_createDCtx();
   if (!context) return false;
   const size_t rowBytes = RowBytes(dst, rect);
-  size_t chunk = 0;
   ZSTD_inBuffer in{nullptr, 0, 0};
   bool ok = true;
   size_t last = 1;
   for (int32_t y = rect.Top; ok && y < rect.Bottom; ++y) {
     ZSTD_outBuffer out{dst.PixelAddress(rect.Left, y), rowBytes, 0};
     while (ok && out.pos < out.size) {
-      if (in.pos == in.size) {
-        if (chunk == chunks.size()) {
-          ok = false;
-          break;
-        }
-        in = {chunks[chunk].data(), chunks[chunk].size(), 0};
-        ++chunk;
+      if (in.pos == in.size && !next(in)) {
+        ok = false;
+        break;
       }
       last = ZSTD_decompressStream(context, &out, &in);
       ok = !ZSTD_isError(last);
@@ -214,6 +211,7 @@ void TVxHistoryStore::WaitForRoom(std::unique_lock<std::mutex> &lock, uint64_t i
   // While the bytes wait, the worker counts them as held already, so that
   // it spills enough to make room for them.
   Incoming = incoming;
+  Largest = std::max(Largest, incoming);
   Wake();
   TJob job;
   Changed.wait(lock, [&] {
@@ -251,19 +249,37 @@ void TVxHistoryStore::Release(uint64_t id) {
   Wake();
 }
 
-bool TVxHistoryStore::ReadPacked(const TEntry &entry, TChunks &chunks) const {
+bool TVxHistoryStore::Unpack(const TEntry &entry, const TVxPixels &dst) const {
+  if (entry.Tier == TTier::Packed) {
+    size_t chunk = 0;
+    return UnpackRows(
+        [&](ZSTD_inBuffer &in) {
+          if (chunk == entry.Packed.size()) return false;
+          in = {entry.Packed[chunk].data(), entry.Packed[chunk].size(), 0};
+          ++chunk;
+          return true;
+        },
+        dst, entry.Bounds);
+  }
+  // A spilled copy streams through one small buffer: bringing it back costs
+  // no memory beyond the pixels themselves.
+  std::vector<uint8_t> buffer;
   try {
-    for (uint64_t done = 0; done < entry.PackedBytes;) {
-      const auto size =
-          static_cast<size_t>(std::min<uint64_t>(ChunkSize, entry.PackedBytes - done));
-      chunks.emplace_back(size);
-      if (File->Read(entry.Offset + done, chunks.back().data(), size)) return false;
-      done += size;
-    }
+    buffer.resize(static_cast<size_t>(std::min<uint64_t>(ChunkSize, entry.PackedBytes)));
   } catch (const std::bad_alloc &) {
     return false;
   }
-  return true;
+  uint64_t done = 0;
+  return UnpackRows(
+      [&](ZSTD_inBuffer &in) {
+        const auto size =
+            static_cast<size_t>(std::min<uint64_t>(buffer.size(), entry.PackedBytes - done));
+        if (size == 0 || File->Read(entry.Offset + done, buffer.data(), size)) return false;
+        in = {buffer.data(), size, 0};
+        done += size;
+        return true;
+      },
+      dst, entry.Bounds);
 }
 
 bool TVxHistoryStore::Exchange(uint64_t id, const TVxPixels &image) {
@@ -290,12 +306,11 @@ bool TVxHistoryStore::Exchange(uint64_t id, const TVxPixels &image) {
   if (tier == TTier::Raw) {
     SwapRows(entry->Raw, image, bounds);
   } else {
-    TChunks spilled;
     raw.SetFormatAndBounds(entry->Format, bounds);
-    ok = raw.Bits && (tier == TTier::Packed || ReadPacked(*entry, spilled));
+    ok = raw.Bits != nullptr;
     if (ok) {
       CopyPixelRows(raw, image, bounds);
-      ok = UnpackRows(tier == TTier::Packed ? entry->Packed : spilled, image, bounds);
+      ok = Unpack(*entry, image);
       if (!ok) CopyPixelRows(image, raw, bounds);
     }
   }
@@ -330,9 +345,7 @@ bool TVxHistoryStore::CopyOut(uint64_t id, TVxPixelBuffer &out) {
   if (ok && entry->Tier == TTier::Raw) {
     CopyPixelRows(out, entry->Raw, bounds);
   } else if (ok) {
-    TChunks spilled;
-    ok = (entry->Tier == TTier::Packed || ReadPacked(*entry, spilled)) &&
-         UnpackRows(entry->Tier == TTier::Packed ? entry->Packed : spilled, out, bounds);
+    ok = Unpack(*entry, out);
   }
   lock.lock();
   Finish(*entry);
@@ -388,7 +401,11 @@ void TVxHistoryStore::Account(const TEntry &entry, int sign) {
 // --- The worker ----------------------------------------------------------------
 
 bool TVxHistoryStore::FindJob(TJob &job) const {
-  const bool over = FUsage.MemoryBytes + Incoming > Options.Budget;
+  // The worker aims below the budget by the largest copy it has seen (up to
+  // a quarter of the budget), so that the next step, or an undo that brings
+  // a spilled copy back, finds room at once instead of waiting for a spill.
+  const uint64_t target = Options.Budget - std::min(Options.Budget / 4, Largest);
+  const bool over = FUsage.MemoryBytes + Incoming > target;
   const TEntry *oldestRaw = nullptr;
   const TEntry *oldestPacked = nullptr;
   uint64_t oldestRawId = 0, oldestPackedId = 0, newestRawStamp = 0;
@@ -404,15 +421,19 @@ bool TVxHistoryStore::FindJob(TJob &job) const {
       oldestPackedId = id;
     }
   }
-  // The newest copy stays raw while the budget allows: it is the one an
-  // undo wants next, and an undo of a raw copy needs no memory at all.
-  if (oldestRaw &&
-      (over || (FUsage.RawBytes > RecentBytes && oldestRaw->Stamp != newestRawStamp))) {
+  // The newest copy stays raw as long as anything else can make room: it is
+  // the one an undo wants next, and an undo of a raw copy needs no memory.
+  const bool newest = oldestRaw && oldestRaw->Stamp == newestRawStamp;
+  if (oldestRaw && !newest && (over || FUsage.RawBytes > RecentBytes)) {
     job = {oldestRawId, false};
     return true;
   }
   if (over && oldestPacked && !Options.SpillFolder.empty() && !FileFailed) {
     job = {oldestPackedId, true};
+    return true;
+  }
+  if (oldestRaw && over) {
+    job = {oldestRawId, false};
     return true;
   }
   return false;

@@ -145,7 +145,9 @@ class TVxHistoryStore : public std::enable_shared_from_this<TVxHistoryStore> {
   void Run();
   // Outside the lock, on a claimed entry.
   bool WriteSpill(const TEntry &entry, uint64_t &offset);
-  bool ReadPacked(const TEntry &entry, std::vector<std::vector<uint8_t>> &chunks) const;
+  // The compressed or spilled copy into its rectangle of dst; outside the
+  // lock, on a claimed entry.
+  bool Unpack(const TEntry &entry, const TVxPixels &dst) const;
 
   const TOptions Options;
   const uint64_t RecentBytes;
@@ -156,6 +158,7 @@ class TVxHistoryStore : public std::enable_shared_from_this<TVxHistoryStore> {
   uint64_t Clock = 0;
   TUsage FUsage;
   uint64_t Incoming = 0;  // bytes a caller waits to add
+  uint64_t Largest = 0;   // the largest copy added so far
   std::unique_ptr<platform::SpillFile> File;
   bool FileFailed = false;
   bool SpillFailed = false;

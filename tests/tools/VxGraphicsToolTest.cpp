@@ -188,6 +188,12 @@ TEST_F(GraphicsToolTest, RandomSequencesStayExactWhenMostStepsAreSpilled) {
   EXPECT_GT(Document()->Model().HistoryStore().Usage().Spilled, 0);
   Idle();
   EXPECT_TRUE(Messages.isEmpty());
+  // The spill file goes with its document.
+  const std::filesystem::path spill = Document()->Model().HistoryStore().SpillPath();
+  ASSERT_TRUE(std::filesystem::exists(spill));
+  Document()->SetSaved(true);
+  Editor->CloseClick();
+  EXPECT_FALSE(std::filesystem::exists(spill));
 }
 
 // The disk refuses every spill: steps stay in memory, the session stays
