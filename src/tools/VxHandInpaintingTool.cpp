@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCursor>
 #include <QImage>
-#include <QPainter>
 #include <QPixmap>
 #include <cmath>
 
@@ -590,12 +589,8 @@ TVxRect TVxHandInpaintingToolControl::GetOverlayRect(const TVxMapMode &mapMode) 
 void TVxHandInpaintingToolControl::PaintOverlay(TVxViewCanvas &canvas) {
   if (Bounds.IsEmpty()) return;
   const TVxRect device = canvas.MapMode().LogicalToDeviceRect(Bounds);
-  QPainter &painter = canvas.Canvas();
-  painter.save();
-  // Inverts what lies under it, so it shows on any colour.
-  painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-  painter.setPen(QPen(Qt::black, 1));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawEllipse(QRect(device.Left, device.Top, device.Width(), device.Height()));
-  painter.restore();
+  // Inverts what lies under it, so it shows on any colour. The outline runs
+  // one device pixel past the square on the right and bottom.
+  canvas.DrawEllipse({device.Left, device.Top, device.Right + 1, device.Bottom + 1},
+                     TVxRasterOp::NotXor, 1, 0x000000);
 }
