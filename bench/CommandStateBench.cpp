@@ -8,20 +8,12 @@
 #include <memory>
 #include <vector>
 
+#include "BenchMemory.h"
 #include "documents/VxCommandHistory.h"
 #include "documents/VxEditModel.h"
 #include "documents/VxGraphicsCommandState.h"
 
 namespace {
-
-long ResidentBytes() {
-  long pages = 0, resident = 0;
-  if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(statm);
-  }
-  return resident * 4096;
-}
 
 void CommandState(benchmark::State &state) {
   const auto imageWidth = static_cast<int32_t>(state.range(0));
@@ -32,15 +24,15 @@ void CommandState(benchmark::State &state) {
   model.Image.SetSize(imageWidth, imageHeight, PixelFormat24);
   model.UpdateBackup();
   const TVxRect rect = side > 0 ? TVxRect{0, 0, side, side} : model.WorkingArea();
-  long before = ResidentBytes();
+  long before = benchsupport::ResidentBytes();
   int64_t kept = 0;
   for (auto _ : state) {
     auto made = NewCommandState<TVxGraphicsCommandState>(nullptr, rect, &model);
     benchmark::DoNotOptimize(made.get());
-    const long now = ResidentBytes();
+    const long now = benchsupport::ResidentBytes();
     kept += now - before;
     model.AddCommandState(std::move(made));
-    before = ResidentBytes();
+    before = benchsupport::ResidentBytes();
   }
   state.counters["resident_bytes"] =
       benchmark::Counter(static_cast<double>(kept) / static_cast<double>(state.iterations()));

@@ -24,6 +24,7 @@
 #include <cstring>
 #include <thread>
 
+#include "BenchMemory.h"
 #include "documents/VxCommandHistory.h"
 #include "documents/VxEditModel.h"
 #include "documents/VxHistoryStore.h"
@@ -39,15 +40,6 @@ using TClock = std::chrono::steady_clock;
 
 double Milliseconds(TClock::time_point since) {
   return std::chrono::duration<double, std::milli>(TClock::now() - since).count();
-}
-
-long ResidentBytes() {
-  long pages = 0, resident = 0;
-  if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(statm);
-  }
-  return resident * 4096;
 }
 
 // The sample portrait enlarged to 24 MP, with a sensor's grain added back,
@@ -111,9 +103,9 @@ void WholeImageSession(benchmark::State &state) {
     TVxPixelBuffer photo;
     model.Image.CopyToBuffer(photo);
     TLightingTool tool(model);
-    const long baseline = ResidentBytes();
+    const long baseline = benchsupport::ResidentBytes();
     const auto sample = [&] {
-      residentGrowth = std::max(residentGrowth, ResidentBytes() - baseline);
+      residentGrowth = std::max(residentGrowth, benchsupport::ResidentBytes() - baseline);
       historyPeak = std::max(historyPeak, store.Usage().MemoryBytes);
       spilled = std::max(spilled, store.Usage().Spilled);
     };

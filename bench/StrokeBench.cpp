@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "QtBenchMain.h"
 #include "documents/VxGraphicsDocument.h"
 #include "tools/VxAntiAgingTool.h"
 #include "tools/VxSmudgeTool.h"
@@ -135,11 +136,5 @@ BENCHMARK(BM_Dab<TVxUndoBrushTool>)->Name("Dab64/HistoryBrush")->Unit(benchmark:
 }  // namespace
 
 int main(int argc, char **argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  TheScene.reset();
-  return 0;
+  return benchsupport::RunQtBenchmarks(argc, argv, [] { TheScene.reset(); });
 }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "QtBenchMain.h"
 #include "documents/VxGraphicsDocument.h"
 #include "views/VxGraphicsView.h"
 
@@ -110,11 +111,4 @@ BENCHMARK(BM_WindowScroll)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char **argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char **argv) { return benchsupport::RunQtBenchmarks(argc, argv); }

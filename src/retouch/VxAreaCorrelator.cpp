@@ -208,19 +208,40 @@ void TAreaCorrelator::ComputeBlendWeights() {
   }
 }
 
+template <class TSample>
+void TAreaCorrelator::ForEachRingPair(TVxPoint origin, size_t reflection, TSample sample) const {
+  for (const TPlace8 &place : Ring.Places) {
+    const TPlace4 &own = place[0];
+    const int32_t sx = origin.X + place[reflection].X, sy = origin.Y + place[reflection].Y;
+    if (ImageBounds.Contains(own.AbsX, own.AbsY) && ImageBounds.Contains(sx, sy))
+      sample(own, Backup.PixelAddress(own.AbsX, own.AbsY), Backup.PixelAddress(sx, sy));
+    else
+      sample(own, nullptr, nullptr);
+  }
+}
+
+template <class TWrite>
+void TAreaCorrelator::ForEachInteriorPair(TVxPoint origin, size_t reflection, TWrite write) {
+  for (size_t i = 0; i < Interior.Places.size(); ++i) {
+    const TPlace4 &own = Interior.Places[i][0];
+    const int32_t sx = origin.X + Interior.Places[i][reflection].X;
+    const int32_t sy = origin.Y + Interior.Places[i][reflection].Y;
+    if (!ImageBounds.Contains(own.AbsX, own.AbsY) || !ImageBounds.Contains(sx, sy)) continue;
+    write(own, Interior.Info[i], Backup.PixelAddress(own.AbsX, own.AbsY),
+          Backup.PixelAddress(sx, sy), Image.PixelAddress(own.AbsX, own.AbsY));
+  }
+}
+
 int32_t TAreaCorrelator::BestReflection(const TVxRect &source) {
   int32_t best = 0;
   double bestValue = -1.0;
   for (size_t r = 0; r < 8; ++r) {
     Correlator.Reset();
-    for (const TPlace8 &place : Ring.Places) {
-      const TPlace4 &own = place[0];
-      const int32_t sx = source.Left + place[r].X, sy = source.Top + place[r].Y;
-      if (!ImageBounds.Contains(own.AbsX, own.AbsY) || !ImageBounds.Contains(sx, sy)) continue;
-      const uint8_t *t = Backup.PixelAddress(own.AbsX, own.AbsY);
-      const uint8_t *s = Backup.PixelAddress(sx, sy);
-      for (int c = 0; c < 3; ++c) Correlator.AddPair(s[c], t[c]);
-    }
+    ForEachRingPair({source.Left, source.Top}, r,
+                    [this](const TPlace4 &, const uint8_t *t, const uint8_t *s) {
+                      if (!t) return;
+                      for (int c = 0; c < 3; ++c) Correlator.AddPair(s[c], t[c]);
+                    });
     const double value = Correlator.Correlation();
     if (value > bestValue) {
       bestValue = value;
@@ -249,77 +270,54 @@ uint8_t BlendEdge(uint8_t target, int32_t value, const TPlaceInfo &info) {
 }  // namespace
 
 void TAreaCorrelator::PatchPlain(TVxPoint origin, int32_t r, bool antiAlias) {
-  const size_t reflection = static_cast<size_t>(r);
-  for (size_t i = 0; i < Interior.Places.size(); ++i) {
-    const TPlace4 &own = Interior.Places[i][0];
-    const int32_t sx = origin.X + Interior.Places[i][reflection].X;
-    const int32_t sy = origin.Y + Interior.Places[i][reflection].Y;
-    if (!ImageBounds.Contains(own.AbsX, own.AbsY) || !ImageBounds.Contains(sx, sy)) continue;
-    const uint8_t *t = Backup.PixelAddress(own.AbsX, own.AbsY);
-    const uint8_t *s = Backup.PixelAddress(sx, sy);
-    uint8_t *out = Image.PixelAddress(own.AbsX, own.AbsY);
-    const TPlaceInfo &info = Interior.Info[i];
-    for (int c = 0; c < 3; ++c)
-      out[c] = antiAlias && info.RingWeight > 0 ? BlendEdge(t[c], s[c], info) : s[c];
-  }
+  ForEachInteriorPair(origin, static_cast<size_t>(r),
+                      [antiAlias](const TPlace4 &, const TPlaceInfo &info, const uint8_t *t,
+                                  const uint8_t *s, uint8_t *out) {
+                        for (int c = 0; c < 3; ++c)
+                          out[c] =
+                              antiAlias && info.RingWeight > 0 ? BlendEdge(t[c], s[c], info) : s[c];
+                      });
 }
 
 void TAreaCorrelator::PatchPerChannel(TVxPoint origin, int32_t r, bool antiAlias, int32_t order) {
   const size_t reflection = static_cast<size_t>(r);
   TApproximationBGR surfaces(order);
-  for (const TPlace8 &place : Ring.Places) {
-    const TPlace4 &own = place[0];
-    const int32_t sx = origin.X + place[reflection].X, sy = origin.Y + place[reflection].Y;
-    double difference[3] = {0, 0, 0};
-    if (ImageBounds.Contains(own.AbsX, own.AbsY) && ImageBounds.Contains(sx, sy)) {
-      const uint8_t *t = Backup.PixelAddress(own.AbsX, own.AbsY);
-      const uint8_t *s = Backup.PixelAddress(sx, sy);
-      for (int c = 0; c < 3; ++c) difference[c] = double(t[c]) - double(s[c]);
-    }
-    surfaces.AddSample(own.X, own.Y, difference[0], difference[1], difference[2]);
-  }
+  ForEachRingPair(origin, reflection,
+                  [&surfaces](const TPlace4 &own, const uint8_t *t, const uint8_t *s) {
+                    double difference[3] = {0, 0, 0};
+                    if (t)
+                      for (int c = 0; c < 3; ++c) difference[c] = double(t[c]) - double(s[c]);
+                    surfaces.AddSample(own.X, own.Y, difference[0], difference[1], difference[2]);
+                  });
   surfaces.Solve();
-  for (size_t i = 0; i < Interior.Places.size(); ++i) {
-    const TPlace4 &own = Interior.Places[i][0];
-    const int32_t sx = origin.X + Interior.Places[i][reflection].X;
-    const int32_t sy = origin.Y + Interior.Places[i][reflection].Y;
-    if (!ImageBounds.Contains(own.AbsX, own.AbsY) || !ImageBounds.Contains(sx, sy)) continue;
-    const uint8_t *t = Backup.PixelAddress(own.AbsX, own.AbsY);
-    const uint8_t *s = Backup.PixelAddress(sx, sy);
-    uint8_t *out = Image.PixelAddress(own.AbsX, own.AbsY);
-    const std::array<double, 3> correction = surfaces.Evaluate(own.X, own.Y);
-    const TPlaceInfo &info = Interior.Info[i];
-    for (size_t c = 0; c < 3; ++c) {
-      const uint8_t value = ClampToByte(double(s[c]) + correction[c]);
-      out[c] = antiAlias && info.RingWeight > 0 ? BlendEdge(t[c], value, info) : value;
-    }
-  }
+  ForEachInteriorPair(origin, reflection,
+                      [&](const TPlace4 &own, const TPlaceInfo &info, const uint8_t *t,
+                          const uint8_t *s, uint8_t *out) {
+                        const std::array<double, 3> correction = surfaces.Evaluate(own.X, own.Y);
+                        for (size_t c = 0; c < 3; ++c) {
+                          const uint8_t value = ClampToByte(double(s[c]) + correction[c]);
+                          out[c] = antiAlias && info.RingWeight > 0 ? BlendEdge(t[c], value, info)
+                                                                    : value;
+                        }
+                      });
 }
 
 void TAreaCorrelator::PatchChannelSum(TVxPoint origin, int32_t r, int32_t order) {
   const size_t reflection = static_cast<size_t>(r);
   TApproximation surface(order);
-  for (const TPlace8 &place : Ring.Places) {
-    const TPlace4 &own = place[0];
-    const int32_t sx = origin.X + place[reflection].X, sy = origin.Y + place[reflection].Y;
-    double difference = 0;
-    if (ImageBounds.Contains(own.AbsX, own.AbsY) && ImageBounds.Contains(sx, sy)) {
-      const uint8_t *t = Backup.PixelAddress(own.AbsX, own.AbsY);
-      const uint8_t *s = Backup.PixelAddress(sx, sy);
-      difference = (double(t[0]) + t[1] + t[2]) - (double(s[0]) + s[1] + s[2]);
-    }
-    surface.AddSample(own.X, own.Y, difference);
-  }
+  ForEachRingPair(origin, reflection,
+                  [&surface](const TPlace4 &own, const uint8_t *t, const uint8_t *s) {
+                    const double difference =
+                        t ? (double(t[0]) + t[1] + t[2]) - (double(s[0]) + s[1] + s[2]) : 0.0;
+                    surface.AddSample(own.X, own.Y, difference);
+                  });
   surface.Solve();
-  for (size_t i = 0; i < Interior.Places.size(); ++i) {
-    const TPlace4 &own = Interior.Places[i][0];
-    const int32_t sx = origin.X + Interior.Places[i][reflection].X;
-    const int32_t sy = origin.Y + Interior.Places[i][reflection].Y;
-    if (!ImageBounds.Contains(own.AbsX, own.AbsY) || !ImageBounds.Contains(sx, sy)) continue;
-    const uint8_t *s = Backup.PixelAddress(sx, sy);
-    uint8_t *out = Image.PixelAddress(own.AbsX, own.AbsY);
-    const double third = surface.Evaluate(own.X, own.Y) / 3.0;
-    for (int c = 0; c < 3; ++c)
-      out[c] = static_cast<uint8_t>(std::clamp<int64_t>(RoundHalfEven(s[c] + third), 0, 255));
-  }
+  ForEachInteriorPair(
+      origin, reflection,
+      [&surface](const TPlace4 &own, const TPlaceInfo &, const uint8_t *, const uint8_t *s,
+                 uint8_t *out) {
+        const double third = surface.Evaluate(own.X, own.Y) / 3.0;
+        for (int c = 0; c < 3; ++c)
+          out[c] = static_cast<uint8_t>(std::clamp<int64_t>(RoundHalfEven(s[c] + third), 0, 255));
+      });
 }

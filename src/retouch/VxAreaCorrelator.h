@@ -114,6 +114,15 @@ class TAreaCorrelator {
   void PatchPlain(TVxPoint origin, int32_t r, bool antiAlias);
   void PatchPerChannel(TVxPoint origin, int32_t r, bool antiAlias, int32_t order);
   void PatchChannelSum(TVxPoint origin, int32_t r, int32_t order);
+  // sample(own, target, source) for every Ring place, the source reflected by
+  // reflection around origin; target and source are null unless both lie in
+  // the image.
+  template <class TSample>
+  void ForEachRingPair(TVxPoint origin, size_t reflection, TSample sample) const;
+  // write(info, target, source, out) for every Interior place whose pixel and
+  // reflected source both lie in the image.
+  template <class TWrite>
+  void ForEachInteriorPair(TVxPoint origin, size_t reflection, TWrite write);
 
   TCorrelator Correlator;
 };

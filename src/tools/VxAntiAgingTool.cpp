@@ -35,7 +35,7 @@ TVxAntiAgingTool::TVxAntiAgingTool(QObject *owner)
     : TVxAntiAgingTool(owner, {"AntiAging", true, Text(2654),
                                [](QWidget *parent) { return new TVxAntiAgingFrame(parent); }}) {}
 
-TVxAntiAgingTool::TVxAntiAgingTool(QObject *owner, const TKind &kind) : TVxBrushTool(owner) {
+TVxAntiAgingTool::TVxAntiAgingTool(QObject *owner, const TKind &kind) : TVxToolWords(owner) {
   AccumulateStroke = true;
   CreateToolUi(kind);
   MaxSize = 64;
@@ -147,21 +147,21 @@ void TVxAntiAgingTool::UpdateControls() {
 
 void TVxAntiAgingTool::LoadSettings(TVxSDFReader &reader) {
   TVxBrushTool::LoadSettings(reader);
-  if (!reader.OpenSection(1, GetSettingsId())) return;
-  brushui::LoadBrushItems(reader, *this, [this](bool on) { SetExpertMode(on); });
-  int32_t value = 0;
-  if (reader.ReadInteger(5, value)) SetNaturalness(value);
-  if (reader.ReadInteger(6, value)) SetSmoothingRadius(value);
-  reader.CloseNode();
+  brushui::LoadBrushNode(
+      reader, *this, GetSettingsId(), [this](bool on) { SetExpertMode(on); },
+      [this](TVxSDFReader &node) {
+        int32_t value = 0;
+        if (node.ReadInteger(5, value)) SetNaturalness(value);
+        if (node.ReadInteger(6, value)) SetSmoothingRadius(value);
+      });
 }
 
 void TVxAntiAgingTool::SaveSettings(TVxSDFWriter &writer) {
   TVxBrushTool::SaveSettings(writer);
-  writer.BeginSection(1, GetSettingsId());
-  brushui::SaveBrushItems(writer, *this, ExpertMode);
-  writer.WriteInteger(5, Naturalness);
-  writer.WriteInteger(6, Smoothing);
-  writer.EndNode();
+  brushui::SaveBrushNode(writer, *this, GetSettingsId(), ExpertMode, [this](TVxSDFWriter &node) {
+    node.WriteInteger(5, Naturalness);
+    node.WriteInteger(6, Smoothing);
+  });
 }
 
 void TVxAntiAgingTool::DocumentOpened(TVxGraphicsDocument *document) {
@@ -192,17 +192,7 @@ void TVxAntiAgingTool::ApplyInRect(const TVxRect &rect) {
 const TVxDemoWordTable<TVxAntiAgingTool> &TVxAntiAgingTool::DemoWords() {
   using TTool = TVxAntiAgingTool;
   static const TVxDemoWord<TTool> words[] = {
-      {.Word = "ExpertMode",
-       .Args = TVxDemoArgs::Bool,
-       .Run =
-           [](TTool &tool, const TVxDemoCall &call) {
-             bool on = false;
-             if (brushui::DemoParamBool(call.Params, on)) tool.SetExpertMode(on);
-           },
-       .Control = [](const TTool &tool) -> QObject * {
-         TVxAntiAgingFrame *frame = tool.BandFrame();
-         return frame ? frame->ExpertModeTBXCheckBox : nullptr;
-       }},
+      brushui::ExpertModeWord<TTool>(),
       {.Word = "Naturalness",
        .Args = TVxDemoArgs::Integer,
        .Run =
@@ -228,30 +218,6 @@ const TVxDemoWordTable<TVxAntiAgingTool> &TVxAntiAgingTool::DemoWords() {
   };
   static const TVxDemoWordTable<TTool> table(words);
   return table;
-}
-
-void TVxAntiAgingTool::ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word,
-                                          bool &handled, bool userAction,
-                                          const TVxProperties &params) {
-  if (DemoWords().Execute(*this, ToolName, word, {playback, params, userAction})) {
-    handled = true;
-    return;
-  }
-  TVxBrushTool::ExecuteDemoCommand(playback, word, handled, userAction, params);
-}
-
-void TVxAntiAgingTool::GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params,
-                                           bool &handled, QPoint &screenPoint) {
-  if (DemoWords().CommandPoint(*this, ToolName, params, screenPoint)) {
-    handled = true;
-    return;
-  }
-  TVxBrushTool::GetDemoCommandPoint(playback, params, handled, screenPoint);
-}
-
-void TVxAntiAgingTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
-  TVxBrushTool::ListDemoWords(visit);
-  DemoWords().List(*this, ToolName, visit);
 }
 
 // --- TVxAntiAgingTool1, TVxEmphasisTool --------------------------------------

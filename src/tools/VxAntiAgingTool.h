@@ -33,7 +33,7 @@ class TVxEmphasisFrame : public TVxAntiAgingFrame {
   using TVxAntiAgingFrame::TVxAntiAgingFrame;
 };
 
-class TVxAntiAgingTool : public TVxBrushTool {
+class TVxAntiAgingTool : public TVxToolWords<TVxBrushTool, TVxAntiAgingTool> {
   Q_OBJECT
  public:
   static constexpr TVxGUID SettingsGuid =
@@ -75,11 +75,6 @@ class TVxAntiAgingTool : public TVxBrushTool {
                    TVxShiftState shift) override;
   void ApplyInRect(const TVxRect &rect) override;
 
-  void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
-                          bool userAction, const TVxProperties &params) override;
-  void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
-                           QPoint &screenPoint) override;
-  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
   static const TVxDemoWordTable<TVxAntiAgingTool> &DemoWords();
 
   TVxAntiAgingFrame *BandFrame() const;

@@ -140,20 +140,28 @@ void UpdateLabels(TVxBrushTool &tool, const QString &smoothingLabel) {
   TVxBrushFrame::ShowValue(frame->HardnessLabel, Text(2009), frame->HardnessTrackBar);
 }
 
-void LoadBrushItems(TVxSDFReader &reader, TVxBrushTool &tool,
-                    const std::function<void(bool)> &setExpertMode) {
+void LoadBrushNode(TVxSDFReader &reader, TVxBrushTool &tool, const TVxGUID &id,
+                   const std::function<void(bool)> &setExpertMode,
+                   const std::function<void(TVxSDFReader &)> &loadMore) {
+  if (!reader.OpenSection(1, id)) return;
   int32_t value = 0;
   if (reader.ReadInteger(1, value)) tool.SetBrushSize(value);
   if (reader.ReadInteger(2, value)) tool.SetOpacity(value);
   if (reader.ReadInteger(3, value)) tool.SetHardness(value);
   if (reader.ReadInteger(4, value)) setExpertMode(value != 0);
+  if (loadMore) loadMore(reader);
+  reader.CloseNode();
 }
 
-void SaveBrushItems(TVxSDFWriter &writer, const TVxBrushTool &tool, bool expertMode) {
+void SaveBrushNode(TVxSDFWriter &writer, const TVxBrushTool &tool, const TVxGUID &id,
+                   bool expertMode, const std::function<void(TVxSDFWriter &)> &saveMore) {
+  writer.BeginSection(1, id);
   writer.WriteInteger(1, tool.Size);
   writer.WriteInteger(2, tool.Opacity);
   writer.WriteInteger(3, tool.Hardness);
   writer.WriteInteger(4, expertMode ? 1 : 0);
+  if (saveMore) saveMore(writer);
+  writer.EndNode();
 }
 
 }  // namespace brushui

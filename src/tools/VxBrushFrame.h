@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "demo/VxDemoWords.h"
 #include "framework/VxForms.h"
 #include "settings/VxSDF.h"
 
@@ -77,10 +78,31 @@ bool DemoParamBool(const TVxProperties &params, bool &value);
 // The frame of the tool, or null.
 TVxBrushFrame *FrameOf(const TVxBrushTool &tool);
 
-// Items 1 to 4 of a brush tool's settings node: size, opacity, hardness and
-// Expert Mode. Load calls setExpertMode for item 4 when present.
-void LoadBrushItems(TVxSDFReader &reader, TVxBrushTool &tool,
-                    const std::function<void(bool)> &setExpertMode);
-void SaveBrushItems(TVxSDFWriter &writer, const TVxBrushTool &tool, bool expertMode);
+// A brush tool's settings node id: items 1 to 4 are size, opacity, hardness
+// and Expert Mode, then the tool's own (from 5 on) through loadMore/saveMore.
+// Load calls setExpertMode for item 4 when present; a missing node changes
+// nothing.
+void LoadBrushNode(TVxSDFReader &reader, TVxBrushTool &tool, const TVxGUID &id,
+                   const std::function<void(bool)> &setExpertMode,
+                   const std::function<void(TVxSDFReader &)> &loadMore = {});
+void SaveBrushNode(TVxSDFWriter &writer, const TVxBrushTool &tool, const TVxGUID &id,
+                   bool expertMode, const std::function<void(TVxSDFWriter &)> &saveMore = {});
+
+// The Expert Mode check box as the script word "ExpertMode" of a tool with
+// SetExpertMode(bool) and a TVxBrushFrame.
+template <class TTool>
+TVxDemoWord<TTool> ExpertModeWord() {
+  return {.Word = "ExpertMode",
+          .Args = TVxDemoArgs::Bool,
+          .Run =
+              [](TTool &tool, const TVxDemoCall &call) {
+                bool on = false;
+                if (DemoParamBool(call.Params, on)) tool.SetExpertMode(on);
+              },
+          .Control = [](const TTool &tool) -> QObject * {
+            TVxBrushFrame *frame = FrameOf(tool);
+            return frame ? frame->ExpertModeTBXCheckBox : nullptr;
+          }};
+}
 
 }  // namespace brushui

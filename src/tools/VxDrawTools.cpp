@@ -25,7 +25,7 @@ void RunIntegerWord(TTool &tool, const TVxDemoCall &call, void (TTool::*setter)(
 
 // --- TVxDrawTool -------------------------------------------------------------
 
-TVxDrawTool::TVxDrawTool(QObject *owner) : TVxGraphicsTool(owner) { VisibleInPluginMode = true; }
+TVxDrawTool::TVxDrawTool(QObject *owner) : TVxToolWords(owner) { VisibleInPluginMode = true; }
 
 TVxDrawTool::~TVxDrawTool() {
   if (StrokeControl) StrokeControl->StrokeActive = false;
@@ -132,29 +132,6 @@ const TVxDemoWordTable<TVxDrawTool> &TVxDrawTool::DemoWords() {
   };
   static const TVxDemoWordTable<TTool> table(words);
   return table;
-}
-
-void TVxDrawTool::ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
-                                     bool userAction, const TVxProperties &params) {
-  if (DemoWords().Execute(*this, ToolName, word, {playback, params, userAction})) {
-    handled = true;
-    return;
-  }
-  TVxGraphicsTool::ExecuteDemoCommand(playback, word, handled, userAction, params);
-}
-
-void TVxDrawTool::GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params,
-                                      bool &handled, QPoint &screenPoint) {
-  if (DemoWords().CommandPoint(*this, ToolName, params, screenPoint)) {
-    handled = true;
-    return;
-  }
-  TVxGraphicsTool::GetDemoCommandPoint(playback, params, handled, screenPoint);
-}
-
-void TVxDrawTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
-  TVxGraphicsTool::ListDemoWords(visit);
-  DemoWords().List(*this, ToolName, visit);
 }
 
 // --- TVxDrawToolControl ------------------------------------------------------
@@ -373,7 +350,7 @@ bool TVxMaskDrawToolControl::KeyDown(int key, TVxShiftState) {
 
 // --- TVxBrushTool ------------------------------------------------------------
 
-TVxBrushTool::TVxBrushTool(QObject *owner) : TVxMaskDrawTool(owner) {
+TVxBrushTool::TVxBrushTool(QObject *owner) : TVxToolWords(owner) {
   ControlClass = ControlClassOf<TVxBrushToolControl>();
   TVxBrushTool::RebuildBrushMask();
 }
@@ -414,29 +391,6 @@ const TVxDemoWordTable<TVxBrushTool> &TVxBrushTool::DemoWords() {
   return table;
 }
 
-void TVxBrushTool::ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
-                                      bool userAction, const TVxProperties &params) {
-  if (DemoWords().Execute(*this, ToolName, word, {playback, params, userAction})) {
-    handled = true;
-    return;
-  }
-  TVxMaskDrawTool::ExecuteDemoCommand(playback, word, handled, userAction, params);
-}
-
-void TVxBrushTool::GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params,
-                                       bool &handled, QPoint &screenPoint) {
-  if (DemoWords().CommandPoint(*this, ToolName, params, screenPoint)) {
-    handled = true;
-    return;
-  }
-  TVxMaskDrawTool::GetDemoCommandPoint(playback, params, handled, screenPoint);
-}
-
-void TVxBrushTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
-  TVxMaskDrawTool::ListDemoWords(visit);
-  DemoWords().List(*this, ToolName, visit);
-}
-
 // --- TVxBrushToolControl -----------------------------------------------------
 
 TVxRect TVxBrushToolControl::OutlineRect(const TVxMapMode &mapMode) const {
@@ -468,7 +422,7 @@ TVxRect TVxBrushToolControl::GetOverlayRect(const TVxMapMode &mapMode) const {
 
 // --- TVxCustomBlurBrushTool --------------------------------------------------
 
-TVxCustomBlurBrushTool::TVxCustomBlurBrushTool(QObject *owner) : TVxBrushTool(owner) {
+TVxCustomBlurBrushTool::TVxCustomBlurBrushTool(QObject *owner) : TVxToolWords(owner) {
   Smoothing = Size;
   TVxCustomBlurBrushTool::RebuildSmoothingMask();
 }
@@ -521,29 +475,4 @@ const TVxDemoWordTable<TVxCustomBlurBrushTool> &TVxCustomBlurBrushTool::DemoWord
   };
   static const TVxDemoWordTable<TTool> table(words);
   return table;
-}
-
-void TVxCustomBlurBrushTool::ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word,
-                                                bool &handled, bool userAction,
-                                                const TVxProperties &params) {
-  if (DemoWords().Execute(*this, ToolName, word, {playback, params, userAction})) {
-    handled = true;
-    return;
-  }
-  TVxBrushTool::ExecuteDemoCommand(playback, word, handled, userAction, params);
-}
-
-void TVxCustomBlurBrushTool::GetDemoCommandPoint(IVxDemoRecorder *playback,
-                                                 const TVxProperties &params, bool &handled,
-                                                 QPoint &screenPoint) {
-  if (DemoWords().CommandPoint(*this, ToolName, params, screenPoint)) {
-    handled = true;
-    return;
-  }
-  TVxBrushTool::GetDemoCommandPoint(playback, params, handled, screenPoint);
-}
-
-void TVxCustomBlurBrushTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
-  TVxBrushTool::ListDemoWords(visit);
-  DemoWords().List(*this, ToolName, visit);
 }

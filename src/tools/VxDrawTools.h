@@ -15,10 +15,11 @@
 #include "imaging/VxPixelMask.h"
 #include "retouch/VxBlurredColours.h"
 #include "tools/VxGraphicsTool.h"
+#include "tools/VxToolWords.h"
 
 class TVxDrawToolControl;
 
-class TVxDrawTool : public TVxGraphicsTool {
+class TVxDrawTool : public TVxToolWords<TVxGraphicsTool, TVxDrawTool> {
   Q_OBJECT
  public:
   // How mouse input makes dabs.
@@ -70,11 +71,6 @@ class TVxDrawTool : public TVxGraphicsTool {
   void BindSizeTrackBar(QSlider *bar);
   void BindOpacityTrackBar(QSlider *bar);
 
-  void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
-                          bool userAction, const TVxProperties &params) override;
-  void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
-                           QPoint &screenPoint) override;
-  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
   static const TVxDemoWordTable<TVxDrawTool> &DemoWords();
 
  protected:
@@ -161,7 +157,7 @@ class TVxMaskDrawToolControl : public TVxDrawToolControl {
   TVxMaskDrawTool *MaskTool() const;
 };
 
-class TVxBrushTool : public TVxMaskDrawTool {
+class TVxBrushTool : public TVxToolWords<TVxMaskDrawTool, TVxBrushTool> {
   Q_OBJECT
  public:
   explicit TVxBrushTool(QObject *owner);
@@ -173,11 +169,6 @@ class TVxBrushTool : public TVxMaskDrawTool {
   void RebuildBrushMask() override;
   void BindHardnessTrackBar(QSlider *bar);
 
-  void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
-                          bool userAction, const TVxProperties &params) override;
-  void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
-                           QPoint &screenPoint) override;
-  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
   static const TVxDemoWordTable<TVxBrushTool> &DemoWords();
 };
 
@@ -192,7 +183,7 @@ class TVxBrushToolControl : public TVxMaskDrawToolControl {
   TVxRect OutlineRect(const TVxMapMode &mapMode) const;
 };
 
-class TVxCustomBlurBrushTool : public TVxBrushTool {
+class TVxCustomBlurBrushTool : public TVxToolWords<TVxBrushTool, TVxCustomBlurBrushTool> {
   Q_OBJECT
  public:
   explicit TVxCustomBlurBrushTool(QObject *owner);
@@ -212,10 +203,5 @@ class TVxCustomBlurBrushTool : public TVxBrushTool {
   TVxBGR BlurredColourAt(int32_t x, int32_t y);
   void BindSmoothingTrackBar(QSlider *bar);
 
-  void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
-                          bool userAction, const TVxProperties &params) override;
-  void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
-                           QPoint &screenPoint) override;
-  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
   static const TVxDemoWordTable<TVxCustomBlurBrushTool> &DemoWords();
 };

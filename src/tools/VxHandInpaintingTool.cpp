@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCursor>
 #include <QImage>
-#include <QPainter>
 #include <QPixmap>
 #include <cmath>
 
@@ -40,7 +39,7 @@ int32_t DemoInteger(const TVxProperties &params) {
 
 // --- TVxHandInpaintingTool ---------------------------------------------------
 
-TVxHandInpaintingTool::TVxHandInpaintingTool(QObject *owner) : TVxGraphicsTool(owner) {
+TVxHandInpaintingTool::TVxHandInpaintingTool(QObject *owner) : TVxToolWords(owner) {
   setObjectName(QStringLiteral("HandInpaintingTool"));
   ToolName = QStringLiteral("HandInpainting");
   ControlClass = ControlClassOf<TVxHandInpaintingToolControl>();
@@ -449,31 +448,6 @@ const TVxDemoWordTable<TVxHandInpaintingTool> &TVxHandInpaintingTool::DemoWords(
   return table;
 }
 
-void TVxHandInpaintingTool::ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word,
-                                               bool &handled, bool userAction,
-                                               const TVxProperties &params) {
-  if (DemoWords().Execute(*this, ToolName, word, {playback, params, userAction})) {
-    handled = true;
-    return;
-  }
-  TVxGraphicsTool::ExecuteDemoCommand(playback, word, handled, userAction, params);
-}
-
-void TVxHandInpaintingTool::GetDemoCommandPoint(IVxDemoRecorder *playback,
-                                                const TVxProperties &params, bool &handled,
-                                                QPoint &screenPoint) {
-  if (DemoWords().CommandPoint(*this, ToolName, params, screenPoint)) {
-    handled = true;
-    return;
-  }
-  TVxGraphicsTool::GetDemoCommandPoint(playback, params, handled, screenPoint);
-}
-
-void TVxHandInpaintingTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
-  DemoWords().List(*this, ToolName, visit);
-  TVxGraphicsTool::ListDemoWords(visit);
-}
-
 // --- TVxHandInpaintingToolControl --------------------------------------------
 
 TVxHandInpaintingToolControl::TVxHandInpaintingToolControl(TVxGraphicsTool *tool,
@@ -538,13 +512,17 @@ bool TVxHandInpaintingToolControl::MouseMove(TVxShiftState, const TVxPoint &poin
 bool TVxHandInpaintingToolControl::MouseWheel(TVxShiftState, int delta, const TVxPoint &) {
   TVxHandInpaintingTool *tool = HandTool();
   if (!Active || !tool) return false;
-  if (tool->ChoosingSource) {
-    tool->StepReflection(delta);
-  } else {
-    tool->SetBrushSize(tool->Size + delta);
-    PlaceOutline(tool->CursorPoint);
-  }
+  Step(*tool, delta);
   return true;
+}
+
+void TVxHandInpaintingToolControl::Step(TVxHandInpaintingTool &tool, int delta) {
+  if (tool.ChoosingSource) {
+    tool.StepReflection(delta);
+  } else {
+    tool.SetBrushSize(tool.Size + delta);
+    PlaceOutline(tool.CursorPoint);
+  }
 }
 
 bool TVxHandInpaintingToolControl::KeyDown(int key, TVxShiftState shift) {
@@ -554,13 +532,7 @@ bool TVxHandInpaintingToolControl::KeyDown(int key, TVxShiftState shift) {
   const bool ctrl = (shift & CtrlKey) != 0;
   TVxHandInpaintingFrame *frame = tool->HandFrame;
   if (ctrl && key >= VkLeft && key <= VkDown) {
-    const int delta = key == VkUp || key == VkRight ? 1 : -1;
-    if (tool->ChoosingSource) {
-      tool->StepReflection(delta);
-    } else {
-      tool->SetBrushSize(tool->Size + delta);
-      PlaceOutline(tool->CursorPoint);
-    }
+    Step(*tool, key == VkUp || key == VkRight ? 1 : -1);
     return true;
   }
   if (ctrl && (key == 'A' || key == 'N' || key == 'R')) {
@@ -617,12 +589,8 @@ TVxRect TVxHandInpaintingToolControl::GetOverlayRect(const TVxMapMode &mapMode) 
 void TVxHandInpaintingToolControl::PaintOverlay(TVxViewCanvas &canvas) {
   if (Bounds.IsEmpty()) return;
   const TVxRect device = canvas.MapMode().LogicalToDeviceRect(Bounds);
-  QPainter &painter = canvas.Canvas();
-  painter.save();
-  // Inverts what lies under it, so it shows on any colour.
-  painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-  painter.setPen(QPen(Qt::black, 1));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawEllipse(QRect(device.Left, device.Top, device.Width(), device.Height()));
-  painter.restore();
+  // Inverts what lies under it, so it shows on any colour. The outline runs
+  // one device pixel past the square on the right and bottom.
+  canvas.DrawEllipse({device.Left, device.Top, device.Right + 1, device.Bottom + 1},
+                     TVxRasterOp::NotXor, 1, 0x000000);
 }

@@ -12,8 +12,9 @@
 #include "retouch/VxAreaCorrelator.h"
 #include "tools/VxGraphicsTool.h"
 #include "tools/VxHandInpaintingFrame.h"
+#include "tools/VxToolWords.h"
 
-class TVxHandInpaintingTool : public TVxGraphicsTool {
+class TVxHandInpaintingTool : public TVxToolWords<TVxGraphicsTool, TVxHandInpaintingTool> {
   Q_OBJECT
  public:
   static constexpr int32_t MinSize = 10;
@@ -74,11 +75,6 @@ class TVxHandInpaintingTool : public TVxGraphicsTool {
   void AbortInteraction() override;
   void ActivateTool() override;
 
-  void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
-                          bool userAction, const TVxProperties &params) override;
-  void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
-                           QPoint &screenPoint) override;
-  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
   static const TVxDemoWordTable<TVxHandInpaintingTool> &DemoWords();
 
  private:
@@ -125,4 +121,7 @@ class TVxHandInpaintingToolControl : public TVxGraphicsToolControl {
   TVxPoint ImagePoint(const TVxPoint &client) const;
   // Moves the brush outline to the square of p.
   void PlaceOutline(TVxPoint p);
+  // The wheel and Ctrl+arrows: the reflection while a source is chosen,
+  // otherwise the brush size.
+  void Step(TVxHandInpaintingTool &tool, int delta);
 };

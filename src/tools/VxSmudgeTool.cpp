@@ -6,7 +6,7 @@
 #include "framework/VxText.h"
 #include "retouch/VxBrushBlends.h"
 
-TVxSmudgeTool::TVxSmudgeTool(QObject *owner) : TVxCustomBlurBrushTool(owner) {
+TVxSmudgeTool::TVxSmudgeTool(QObject *owner) : TVxToolWords(owner) {
   MaxSize = 64;
   AccumulateStroke = true;
   CreateToolButton(Text(2651), -1, [](QWidget *parent) { return new TVxSmudgeFrame(parent); });
@@ -63,57 +63,19 @@ void TVxSmudgeTool::UpdateControls() {
 
 void TVxSmudgeTool::LoadSettings(TVxSDFReader &reader) {
   TVxCustomBlurBrushTool::LoadSettings(reader);
-  if (!reader.OpenSection(1, SettingsGuid)) return;
-  brushui::LoadBrushItems(reader, *this, [this](bool on) { SetExpertMode(on); });
-  reader.CloseNode();
+  brushui::LoadBrushNode(reader, *this, SettingsGuid, [this](bool on) { SetExpertMode(on); });
 }
 
 void TVxSmudgeTool::SaveSettings(TVxSDFWriter &writer) {
   TVxCustomBlurBrushTool::SaveSettings(writer);
-  writer.BeginSection(1, SettingsGuid);
-  brushui::SaveBrushItems(writer, *this, ExpertMode);
-  writer.EndNode();
+  brushui::SaveBrushNode(writer, *this, SettingsGuid, ExpertMode);
 }
 
 const TVxDemoWordTable<TVxSmudgeTool> &TVxSmudgeTool::DemoWords() {
   using TTool = TVxSmudgeTool;
   static const TVxDemoWord<TTool> words[] = {
-      {.Word = "ExpertMode",
-       .Args = TVxDemoArgs::Bool,
-       .Run =
-           [](TTool &tool, const TVxDemoCall &call) {
-             bool on = false;
-             if (brushui::DemoParamBool(call.Params, on)) tool.SetExpertMode(on);
-           },
-       .Control = [](const TTool &tool) -> QObject * {
-         TVxSmudgeFrame *frame = tool.SmudgeFrame();
-         return frame ? frame->ExpertModeTBXCheckBox : nullptr;
-       }},
+      brushui::ExpertModeWord<TTool>(),
   };
   static const TVxDemoWordTable<TTool> table(words);
   return table;
-}
-
-void TVxSmudgeTool::ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word,
-                                       bool &handled, bool userAction,
-                                       const TVxProperties &params) {
-  if (DemoWords().Execute(*this, ToolName, word, {playback, params, userAction})) {
-    handled = true;
-    return;
-  }
-  TVxCustomBlurBrushTool::ExecuteDemoCommand(playback, word, handled, userAction, params);
-}
-
-void TVxSmudgeTool::GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params,
-                                        bool &handled, QPoint &screenPoint) {
-  if (DemoWords().CommandPoint(*this, ToolName, params, screenPoint)) {
-    handled = true;
-    return;
-  }
-  TVxCustomBlurBrushTool::GetDemoCommandPoint(playback, params, handled, screenPoint);
-}
-
-void TVxSmudgeTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
-  TVxCustomBlurBrushTool::ListDemoWords(visit);
-  DemoWords().List(*this, ToolName, visit);
 }

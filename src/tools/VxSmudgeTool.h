@@ -15,7 +15,7 @@ class TVxSmudgeFrame : public TVxBrushFrame {
       : TVxBrushFrame(parent, {.Width = 279, .SmoothingSlider = true}) {}
 };
 
-class TVxSmudgeTool : public TVxCustomBlurBrushTool {
+class TVxSmudgeTool : public TVxToolWords<TVxCustomBlurBrushTool, TVxSmudgeTool> {
   Q_OBJECT
  public:
   static constexpr TVxGUID SettingsGuid =
@@ -39,11 +39,6 @@ class TVxSmudgeTool : public TVxCustomBlurBrushTool {
   void LoadSettings(TVxSDFReader &reader) override;
   void SaveSettings(TVxSDFWriter &writer) override;
 
-  void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
-                          bool userAction, const TVxProperties &params) override;
-  void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
-                           QPoint &screenPoint) override;
-  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
   static const TVxDemoWordTable<TVxSmudgeTool> &DemoWords();
 
  private:

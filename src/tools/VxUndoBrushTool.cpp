@@ -6,7 +6,7 @@
 #include "framework/VxText.h"
 #include "retouch/VxBrushBlends.h"
 
-TVxUndoBrushTool::TVxUndoBrushTool(QObject *owner) : TVxBrushTool(owner) {
+TVxUndoBrushTool::TVxUndoBrushTool(QObject *owner) : TVxToolWords(owner) {
   MaxSize = 64;
   AccumulateStroke = true;
   CreateToolButton(Text(2002), -1, [](QWidget *parent) { return new TVxUndoBrushFrame(parent); });
@@ -54,57 +54,19 @@ void TVxUndoBrushTool::UpdateControls() {
 
 void TVxUndoBrushTool::LoadSettings(TVxSDFReader &reader) {
   TVxBrushTool::LoadSettings(reader);
-  if (!reader.OpenSection(1, SettingsGuid)) return;
-  brushui::LoadBrushItems(reader, *this, [this](bool on) { SetExpertMode(on); });
-  reader.CloseNode();
+  brushui::LoadBrushNode(reader, *this, SettingsGuid, [this](bool on) { SetExpertMode(on); });
 }
 
 void TVxUndoBrushTool::SaveSettings(TVxSDFWriter &writer) {
   TVxBrushTool::SaveSettings(writer);
-  writer.BeginSection(1, SettingsGuid);
-  brushui::SaveBrushItems(writer, *this, ExpertMode);
-  writer.EndNode();
+  brushui::SaveBrushNode(writer, *this, SettingsGuid, ExpertMode);
 }
 
 const TVxDemoWordTable<TVxUndoBrushTool> &TVxUndoBrushTool::DemoWords() {
   using TTool = TVxUndoBrushTool;
   static const TVxDemoWord<TTool> words[] = {
-      {.Word = "ExpertMode",
-       .Args = TVxDemoArgs::Bool,
-       .Run =
-           [](TTool &tool, const TVxDemoCall &call) {
-             bool on = false;
-             if (brushui::DemoParamBool(call.Params, on)) tool.SetExpertMode(on);
-           },
-       .Control = [](const TTool &tool) -> QObject * {
-         TVxUndoBrushFrame *frame = tool.UndoBrushFrame();
-         return frame ? frame->ExpertModeTBXCheckBox : nullptr;
-       }},
+      brushui::ExpertModeWord<TTool>(),
   };
   static const TVxDemoWordTable<TTool> table(words);
   return table;
-}
-
-void TVxUndoBrushTool::ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word,
-                                          bool &handled, bool userAction,
-                                          const TVxProperties &params) {
-  if (DemoWords().Execute(*this, ToolName, word, {playback, params, userAction})) {
-    handled = true;
-    return;
-  }
-  TVxBrushTool::ExecuteDemoCommand(playback, word, handled, userAction, params);
-}
-
-void TVxUndoBrushTool::GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params,
-                                           bool &handled, QPoint &screenPoint) {
-  if (DemoWords().CommandPoint(*this, ToolName, params, screenPoint)) {
-    handled = true;
-    return;
-  }
-  TVxBrushTool::GetDemoCommandPoint(playback, params, handled, screenPoint);
-}
-
-void TVxUndoBrushTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
-  TVxBrushTool::ListDemoWords(visit);
-  DemoWords().List(*this, ToolName, visit);
 }

@@ -14,7 +14,7 @@ class TVxUndoBrushFrame : public TVxBrushFrame {
   explicit TVxUndoBrushFrame(QWidget *parent = nullptr) : TVxBrushFrame(parent, {.Width = 338}) {}
 };
 
-class TVxUndoBrushTool : public TVxBrushTool {
+class TVxUndoBrushTool : public TVxToolWords<TVxBrushTool, TVxUndoBrushTool> {
   Q_OBJECT
  public:
   static constexpr TVxGUID SettingsGuid =
@@ -36,11 +36,6 @@ class TVxUndoBrushTool : public TVxBrushTool {
   void LoadSettings(TVxSDFReader &reader) override;
   void SaveSettings(TVxSDFWriter &writer) override;
 
-  void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
-                          bool userAction, const TVxProperties &params) override;
-  void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
-                           QPoint &screenPoint) override;
-  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
   static const TVxDemoWordTable<TVxUndoBrushTool> &DemoWords();
 
  private:
