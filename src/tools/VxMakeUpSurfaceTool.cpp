@@ -262,6 +262,7 @@ void TVxMakeUpSurfaceTool::Localize() {
   }
   TVxMakeUpSurfaceFrame *frame = MakeUpFrame();
   if (!frame) return;
+  frame->TitleLabel->setText(caption);
   frame->SizeLabel->setText(LabelText(Text(154)));
   frame->OpacityLabel->setText(LabelText(Text(2008)));
   frame->HardnessLabel->setText(LabelText(Text(2009)));
@@ -479,7 +480,6 @@ TVxTeethBleachTool::TVxTeethBleachTool(QObject *owner)
   PreserveTexture = false;
   SetColorSelector(false);
   if (TVxMakeUpSurfaceFrame *frame = MakeUpFrame()) {
-    frame->TitleLabel->setText(QStringLiteral("TeethBleach"));
     for (QWidget *widget : {static_cast<QWidget *>(frame->TBXAlignmentPanel),
                             static_cast<QWidget *>(frame->BrightnessTBXLabel),
                             static_cast<QWidget *>(frame->BrightnessTrackBar),

@@ -5,6 +5,7 @@
 
 #include "BrushToolFixture.h"
 #include "framework/VxCursors.h"
+#include "framework/VxText.h"
 #include "settings/VxStream.h"
 #include "tools/VxHandInpaintingTool.h"
 #include "tools/VxMakeUpSurfaceTool.h"
@@ -50,6 +51,8 @@ TEST_F(MakeUpToolTest, TheTeethFrameShowsTheTitleAndTheSizeSliderOnly) {
   TVxMakeUpSurfaceFrame *frame = teeth->MakeUpFrame();
   ASSERT_NE(frame, nullptr);
   EXPECT_NE(qobject_cast<TVxTeethBleachFrame *>(frame), nullptr);
+  teeth->Localize();
+  EXPECT_EQ(frame->TitleLabel->text(), Text(2615));
   EXPECT_FALSE(frame->TitleLabel->isHidden());
   EXPECT_FALSE(frame->SizeLabel->isHidden());
   EXPECT_FALSE(frame->SizeTrackBar->isHidden());
