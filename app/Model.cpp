@@ -11,6 +11,7 @@
 #include "platform/ProgramPath.h"
 #include "tools/VxAntiAgingTool.h"
 #include "tools/VxHandInpaintingTool.h"
+#include "tools/VxMakeUpSurfaceTool.h"
 #include "tools/VxOriginalImageTool.h"
 #include "tools/VxSmudgeTool.h"
 #include "tools/VxToolPanel.h"
@@ -85,4 +86,7 @@ void TModule::DataModuleCreate() {
     blemish->ApplyPreset(false);
     editor->SelectTool(blemish);
   }
+  panel->AddToolSeparator();
+  CreatePanelTool<TVxTeethBleachTool>(29);
+  panel->AddToolSeparator();
 }

@@ -298,6 +298,13 @@ void TVxGraphicsEditor::ShowPointerStatus(const TVxPointerStatus &status) {
   BStatusPanel->setText(QString::number(status.B));
 }
 
+void TVxGraphicsEditor::ShowColourStatus(int red, int green, int blue) {
+  if (!RStatusPanel) return;
+  RStatusPanel->setText(QString::number(red));
+  GStatusPanel->setText(QString::number(green));
+  BStatusPanel->setText(QString::number(blue));
+}
+
 void TVxGraphicsEditor::ShowImageSize(int32_t width, int32_t height) {
   if (!WStatusPanel) return;
   WStatusPanel->setText(QString::number(width));

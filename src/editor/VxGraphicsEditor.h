@@ -88,6 +88,7 @@ class TVxGraphicsEditor : public TVxEditor,
   void ZoomOut() override { ZoomOutClick(); }
   IVxProgress &Progress() const override;
   IVxDemoRecorder *Recorder() const override { return DemoRecorder(); }
+  void ShowColourStatus(int red, int green, int blue) override;
   void LockToolSwitching() { ToolSwitchingLocked = true; }
   void UnlockToolSwitching() { ToolSwitchingLocked = false; }
   bool IsToolSwitchingLocked() const { return ToolSwitchingLocked; }

@@ -33,6 +33,12 @@ class IVxToolHost {
   virtual IVxProgress &Progress() const = 0;
   // The demonstration being played or recorded; null when there is none.
   virtual IVxDemoRecorder *Recorder() const = 0;
+  // Shows a colour in the status bar's R, G and B panels.
+  virtual void ShowColourStatus(int red, int green, int blue) {
+    (void)red;
+    (void)green;
+    (void)blue;
+  }
 
  protected:
   ~IVxToolHost() = default;

@@ -13,6 +13,7 @@
 #include "support/UiFixture.h"
 #include "tools/VxAntiAgingTool.h"
 #include "tools/VxHandInpaintingTool.h"
+#include "tools/VxMakeUpSurfaceTool.h"
 #include "tools/VxOriginalImageTool.h"
 #include "tools/VxScrollTool.h"
 #include "tools/VxSmudgeTool.h"
@@ -45,9 +46,11 @@ TEST_F(ProductAssemblyTest, CreatesTheEditorThePanelAndTheSmallToolsInProductOrd
     if (qobject_cast<TVxAntiAgingTool1 *>(component)) order.push_back("smoothing");
     if (qobject_cast<TVxEmphasisTool *>(component)) order.push_back("emphasis");
     if (qobject_cast<TVxHandInpaintingTool *>(component)) order.push_back("blemish");
+    if (qobject_cast<TVxTeethBleachTool *>(component)) order.push_back("teeth");
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"editor", "hand", "panel", "original", "smudge",
-                                             "history", "smoothing", "emphasis", "blemish"}));
+  EXPECT_EQ(order,
+            (std::vector<std::string>{"editor", "hand", "panel", "original", "smudge", "history",
+                                      "smoothing", "emphasis", "blemish", "teeth"}));
 }
 
 // Buttons in product order with their pictures; the wide separator starts
@@ -64,12 +67,12 @@ TEST_F(ProductAssemblyTest, TheToolPanelShowsTheToolsButtonsWithTheirPicturesAnd
   }
   const auto text = [](int number) { return Text(number).toStdString(); };
   EXPECT_EQ(layout, (std::vector<std::string>{text(2651), text(2002), "|", "wide", text(2654),
-                                              text(2819), "|", text(2450)}));
+                                              text(2819), "|", text(2450), "|", text(2615), "|"}));
   const struct {
     QString Text;
     int Image;
-  } pictures[] = {
-      {Text(2651), 35}, {Text(2002), 21}, {Text(2654), 39}, {Text(2819), 45}, {Text(2450), 40}};
+  } pictures[] = {{Text(2651), 35}, {Text(2002), 21}, {Text(2654), 39},
+                  {Text(2819), 45}, {Text(2450), 40}, {Text(2615), 29}};
   for (const auto &picture : pictures) {
     auto found = std::find_if(items.begin(), items.end(),
                               [&](QAction *item) { return item->text() == picture.Text; });
