@@ -56,7 +56,7 @@ TVxMakeUpSurfaceTool::TVxMakeUpSurfaceTool(QObject *owner)
                                    }}) {}
 
 TVxMakeUpSurfaceTool::TVxMakeUpSurfaceTool(QObject *owner, const TKind &kind)
-    : TVxCustomBlurBrushTool(owner) {
+    : TVxToolWords(owner) {
   CreateToolUi(kind);
   MaxSize = MakeUpMaxSize;
   if (TVxMakeUpSurfaceFrame *frame = MakeUpFrame()) BindMakeUpFrame(*frame);
@@ -441,31 +441,6 @@ const TVxDemoWordTable<TVxMakeUpSurfaceTool> &TVxMakeUpSurfaceTool::DemoWords() 
   };
   static const TVxDemoWordTable<TTool> table(words);
   return table;
-}
-
-void TVxMakeUpSurfaceTool::ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word,
-                                              bool &handled, bool userAction,
-                                              const TVxProperties &params) {
-  if (DemoWords().Execute(*this, ToolName, word, {playback, params, userAction})) {
-    handled = true;
-    return;
-  }
-  TVxCustomBlurBrushTool::ExecuteDemoCommand(playback, word, handled, userAction, params);
-}
-
-void TVxMakeUpSurfaceTool::GetDemoCommandPoint(IVxDemoRecorder *playback,
-                                               const TVxProperties &params, bool &handled,
-                                               QPoint &screenPoint) {
-  if (DemoWords().CommandPoint(*this, ToolName, params, screenPoint)) {
-    handled = true;
-    return;
-  }
-  TVxCustomBlurBrushTool::GetDemoCommandPoint(playback, params, handled, screenPoint);
-}
-
-void TVxMakeUpSurfaceTool::ListDemoWords(const TVxDemoWordVisitor &visit) {
-  TVxCustomBlurBrushTool::ListDemoWords(visit);
-  DemoWords().List(*this, ToolName, visit);
 }
 
 // --- TVxTeethBleachTool ------------------------------------------------------

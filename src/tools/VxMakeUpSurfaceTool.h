@@ -10,8 +10,9 @@
 #include "settings/VxSDF.h"
 #include "tools/VxDrawTools.h"
 #include "tools/VxMakeUpSurfaceFrame.h"
+#include "tools/VxToolWords.h"
 
-class TVxMakeUpSurfaceTool : public TVxCustomBlurBrushTool {
+class TVxMakeUpSurfaceTool : public TVxToolWords<TVxCustomBlurBrushTool, TVxMakeUpSurfaceTool> {
   Q_OBJECT
  public:
   static constexpr TVxGUID SettingsGuid =
@@ -57,11 +58,6 @@ class TVxMakeUpSurfaceTool : public TVxCustomBlurBrushTool {
   void ApplyInRect(const TVxRect &rect) override;
   void EndStroke() override;
 
-  void ExecuteDemoCommand(IVxDemoRecorder *playback, const QString &word, bool &handled,
-                          bool userAction, const TVxProperties &params) override;
-  void GetDemoCommandPoint(IVxDemoRecorder *playback, const TVxProperties &params, bool &handled,
-                           QPoint &screenPoint) override;
-  void ListDemoWords(const TVxDemoWordVisitor &visit) override;
   static const TVxDemoWordTable<TVxMakeUpSurfaceTool> &DemoWords();
 
   // The frame's events.
