@@ -1,4 +1,5 @@
 #include "platform/ChildProcess.h"
+#include "platform/WideText.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -21,19 +22,6 @@ namespace platform {
 
 #ifdef _WIN32
 
-namespace {
-
-std::wstring Wide(const std::string &text) {
-  if (text.empty()) return {};
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
-}  // namespace
-
 ChildProcess::~ChildProcess() {
   if (Process) CloseHandle(Process);
   if (Thread) CloseHandle(Thread);
@@ -41,8 +29,9 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::Start(const std::string &program, const std::string &argument,
                          const std::string &folder) {
-  std::wstring line = L"\"" + Wide(program) + L"\" \"" + Wide(argument) + L"\"";
-  const std::wstring directory = Wide(folder);
+  std::wstring line =
+      L"\"" + platform::WideText(program) + L"\" \"" + platform::WideText(argument) + L"\"";
+  const std::wstring directory = platform::WideText(folder);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -2,24 +2,15 @@
 #include <windows.h>
 
 #include "platform/FileMapping.h"
-
-namespace {
-
-std::wstring Wide(const std::string &text) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
-  return wide;
-}
-
-}  // namespace
+#include "platform/WideText.h"
 
 TFileMapping::TFileMapping(const std::string &path, TOpenMode mode) {
   ReadOnly = mode == ExistingReadOnly;
   const DWORD access = ReadOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
   const DWORD disposition = mode == CreateReadWrite ? OPEN_ALWAYS : OPEN_EXISTING;
-  HANDLE file = CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(platform::WideText(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   Handle = file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
 

@@ -3,17 +3,12 @@
 #include <windows.h>
 
 #include "platform/NamedMutex.h"
+#include "platform/WideText.h"
 
 namespace platform {
 
-namespace {
-
-std::wstring Wide(const std::string &name) { return {name.begin(), name.end()}; }
-
-}  // namespace
-
 NamedMutex::NamedMutex(const std::string &name) {
-  Handle = CreateMutexW(nullptr, FALSE, Wide(name).c_str());
+  Handle = CreateMutexW(nullptr, FALSE, platform::WideText(name).c_str());
   Fd = Handle ? 0 : -1;
 }
 
@@ -24,7 +19,7 @@ NamedMutex::~NamedMutex() {
 bool NamedMutex::IsHeld() const { return Handle != nullptr; }
 
 bool NamedMutex::IsHeldByAnyone(const std::string &name) {
-  HANDLE handle = OpenMutexW(SYNCHRONIZE, FALSE, Wide(name).c_str());
+  HANDLE handle = OpenMutexW(SYNCHRONIZE, FALSE, platform::WideText(name).c_str());
   if (!handle) return false;
   CloseHandle(handle);
   return true;

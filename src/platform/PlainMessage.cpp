@@ -1,4 +1,5 @@
 #include "platform/PlainMessage.h"
+#include "platform/WideText.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -10,22 +11,11 @@ namespace platform {
 
 #ifdef _WIN32
 
-namespace {
-
-std::wstring Wide(const std::string &text) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
-  return wide;
-}
-
-}  // namespace
-
 void ShowPlainMessage(intptr_t ownerWindow, const std::string &text, const std::string &caption,
                       PlainMessageIcon icon) {
   const UINT flags = MB_OK | (icon == PlainMessageIcon::Error ? MB_ICONERROR : 0);
-  MessageBoxW(reinterpret_cast<HWND>(ownerWindow), Wide(text).c_str(), Wide(caption).c_str(),
-              flags);
+  MessageBoxW(reinterpret_cast<HWND>(ownerWindow), platform::WideText(text).c_str(),
+              platform::WideText(caption).c_str(), flags);
 }
 
 #else

@@ -52,13 +52,17 @@ TVxBrushFrame::TVxBrushFrame(QWidget *parent, const TOptions &options) : TVxFram
 }
 
 QSlider *TVxBrushFrame::AddSlider(const char *name, QLabel *&label) {
-  label = new QLabel(this);
+  return brushui::AddLabelledSlider(this, name, label);
+}
+
+QSlider *brushui::AddLabelledSlider(QWidget *frame, const char *name, QLabel *&label) {
+  label = new QLabel(frame);
   label->setObjectName(QLatin1String(name) + QStringLiteral("Label"));
-  auto *slider = new QSlider(Qt::Horizontal, this);
+  auto *slider = new QSlider(Qt::Horizontal, frame);
   slider->setObjectName(QLatin1String(name) + QStringLiteral("TrackBar"));
   slider->setTickPosition(QSlider::TicksBelow);
-  layout()->addWidget(label);
-  layout()->addWidget(slider);
+  frame->layout()->addWidget(label);
+  frame->layout()->addWidget(slider);
   return slider;
 }
 

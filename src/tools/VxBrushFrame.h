@@ -63,6 +63,10 @@ class TVxBrushFrame : public TVxFrame {
 // TVxBrushFrame; a tool without a frame (no tool panel) gets no-ops.
 namespace brushui {
 
+// A slider named <name>TrackBar under its label <name>Label, appended to the
+// frame's column.
+QSlider *AddLabelledSlider(QWidget *frame, const char *name, QLabel *&label);
+
 // Binds the frame's size, opacity, hardness sliders and preview to the tool;
 // the size slider ticks every 8.
 void BindFrame(TVxBrushTool &tool, TVxBrushFrame &frame);

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "framework/VxCursors.h"
+#include "tools/VxBrushFrame.h"
 
 namespace {
 constexpr int FrameWidth = 451;
@@ -88,14 +89,7 @@ TVxMakeUpSurfaceFrame::TVxMakeUpSurfaceFrame(QWidget *parent) : TVxFrame(parent)
 }
 
 QSlider *TVxMakeUpSurfaceFrame::AddSlider(const char *name, QLabel *&label) {
-  label = new QLabel(this);
-  label->setObjectName(QLatin1String(name) + QStringLiteral("Label"));
-  auto *slider = new QSlider(Qt::Horizontal, this);
-  slider->setObjectName(QLatin1String(name) + QStringLiteral("TrackBar"));
-  slider->setTickPosition(QSlider::TicksBelow);
-  layout()->addWidget(label);
-  layout()->addWidget(slider);
-  return slider;
+  return brushui::AddLabelledSlider(this, name, label);
 }
 
 QToolButton *TVxMakeUpSurfaceFrame::AddAxisButton(const char *name, int tag) {

@@ -193,6 +193,25 @@ bool TEditorDesktop::Answer(TEditorAnswer answer) {
     FWhy = "no plug-in window came up";
     return false;
   }
+  // The demonstration chooser opens once the start-up has finished; the user
+  // closes it before answering.
+  std::string chooser;
+  if (!Until(60s, [&] {
+        chooser = Run({"xdotool", "search", "--onlyvisible", "--name", "^Demonstrations$"});
+        chooser = chooser.substr(0, chooser.find('\n'));
+        return !chooser.empty();
+      })) {
+    FWhy = "no demonstration chooser at start";
+    return false;
+  }
+  Run({"xdotool", "windowactivate", "--sync", chooser});
+  Run({"xdotool", "key", "Escape"});
+  if (!Until(30s, [&] {
+        return Run({"xdotool", "search", "--onlyvisible", "--name", "^Demonstrations$"}).empty();
+      })) {
+    FWhy = "the chooser did not close";
+    return false;
+  }
   Run({"xdotool", "windowactivate", "--sync", window});
   if (answer == TEditorAnswer::CloseWindow) {
     Run({"xdotool", "key", "--clearmodifiers", "alt+F4"});
